@@ -1,0 +1,35 @@
+// The digest object: the MD5 digest of a file's content or of a text, as 32 lowercase hex
+// digits, computed by the engine library that the program carries and puts beside itself.
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace digest {
+
+class clsMD5 {
+public:
+    clsMD5();
+    ~clsMD5();
+    clsMD5(const clsMD5&) = delete;
+    clsMD5& operator=(const clsMD5&) = delete;
+
+    std::string DigestFileToHexStr(const std::string& FileName) const;
+    std::string DigestStrToHexStr(const std::string& SourceString) const;
+
+    const std::string& EnginePath() const { return mEnginePath; }
+
+    // One byte per character of the text, in the ANSI code page, plus a closing 0.
+    static std::vector<unsigned char> StringToBytes(const std::string& text);
+    static std::string BytesToHexStr(std::span<const unsigned char> bytes);
+
+private:
+    void Class_Initialize();
+    void Class_Terminate();
+    static bool ExtractResourceToFile(const std::string& targetPath, int resourceId, const std::string& typeName);
+
+    std::string mEnginePath;
+};
+
+}  // namespace digest

@@ -1,0 +1,40 @@
+// Helpers for tests that work on real files in throwaway directories.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh directory under the system's temporary directory, removed with all it holds.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& content);
+std::string ReadFile(const std::string& path);
+std::string Md5sumOf(const std::string& path);  // lowercase hex, from the md5sum tool
+
+struct ProcessResult {
+    int exitCode = -1;
+    std::string output;  // standard output and standard error
+};
+
+// Runs a program and waits for it. With `unprivileged`, a root caller runs it as the user
+// "nobody", so that permission bits bind it as they bind a person.
+ProcessResult Run(const std::vector<std::string>& argv, const std::string& workingDir = "",
+                  bool unprivileged = false);
+
+bool RunningAsRoot();
+
+}  // namespace testsupport

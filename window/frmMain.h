@@ -1,0 +1,53 @@
+// The main window's handlers, written once for every front end. A front end shows the
+// controls, implements MainView, and calls the On... boundaries from its events.
+#pragma once
+
+#include <string>
+
+namespace window {
+
+// What the handlers need of the window. Assigning the file-name text must run the change
+// event (and so frmMain::OnFileNameChanged) before the assignment returns.
+class MainView {
+public:
+    virtual ~MainView() = default;
+    virtual std::string FileNameText() const = 0;
+    virtual void SetFileNameText(const std::string& text) = 0;
+    virtual std::string DigestText() const = 0;
+    virtual void SetDigestText(const std::string& text) = 0;
+    virtual void* NativeHandle() const = 0;  // owner of dialogs
+    virtual void ShowError(const std::string& message) = 0;  // modal, owned by the window
+    virtual void SetBusy(bool busy) = 0;  // the wait cursor while a digest runs
+};
+
+class frmMain {
+public:
+    static constexpr char kCaption[] = "Pellwick";
+    static constexpr int kBrowseFlags = 16454;  // folders and files, status text, new style
+
+    explicit frmMain(MainView& view) : view_(view) {}
+
+    // Event boundaries: a failure stops here, is shown, and the window keeps running.
+    void OnLoad();
+    void OnFileNameChanged();
+    void OnFindFileNameClicked();
+
+    // The handlers themselves; errors pass to the caller.
+    void Form_Load();
+    void txtFileName_Change();
+    void cmdFindFileName_Click();
+
+    // "Run-time error N" and the error's text, as the message box shows it.
+    static std::string ErrorMessage(int number, const std::string& text);
+
+private:
+    template <typename Handler>
+    void Guarded(Handler handler);
+
+    MainView& view_;
+};
+
+// True when the last seven characters of the name, uppercased, are ".TAR.GZ".
+bool HasPackageSuffix(const std::string& foundName);
+
+}  // namespace window
