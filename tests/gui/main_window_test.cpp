@@ -1,0 +1,269 @@
+// The Linux window, driven as a person would: real widgets, real keystrokes, real files.
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <QUrl>
+#include <memory>
+
+#include "tests/gui/gui_fixture.h"
+#include "window/modPublics.h"
+#include "window/qt/MainWindow.h"
+
+using guitest::Sandbox;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Sandbox> sandbox_;
+    std::unique_ptr<window::MainWindow> window_;
+
+    QLineEdit* FileBox() const { return window_->findChild<QLineEdit*>("txtFileName"); }
+    QLineEdit* DigestBox() const { return window_->findChild<QLineEdit*>("txtMD5"); }
+    window::MainWindow& Open() {
+        window_ = std::make_unique<window::MainWindow>();
+        window_->show();
+        QApplication::setActiveWindow(window_.get());
+        return *window_;
+    }
+    void SetFile(const QString& path) { FileBox()->setText(path); }
+
+private slots:
+    void init() { sandbox_ = std::make_unique<Sandbox>(); }
+    void cleanup() {
+        window_.reset();
+        sandbox_.reset();
+    }
+
+    void startsAtTheDocumentsFolderWithoutASetting() {
+        Open();
+        QCOMPARE(FileBox()->text(), sandbox_->Documents());
+        QCOMPARE(DigestBox()->text(), QString());
+        QCOMPARE(QString::fromStdString(modPublics::mDefaultDir), sandbox_->Documents());
+    }
+
+    void startsAtTheStoredDirectoryEvenEmptyOrMissing() {
+        for (const QString& stored : {sandbox_->Packages(), QString("/no/such/dir"), QString()}) {
+            sandbox_->StoreInstallerDir(stored);
+            Open();
+            QCOMPARE(FileBox()->text(), stored);
+            QCOMPARE(DigestBox()->text(), QString());
+        }
+    }
+
+    void startsEmptyWithNeitherSettingNorDocumentsFolder() {
+        sandbox_->RemoveDocuments();
+        Open();
+        QCOMPARE(FileBox()->text(), QString());
+        QCOMPARE(DigestBox()->text(), QString());
+    }
+
+    void startsWithTheDigestWhenTheSettingNamesAPackage() {
+        const QString pkg = sandbox_->Package("start.tar.gz", "start");
+        sandbox_->StoreInstallerDir(pkg);
+        Open();
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("start"));
+    }
+
+    void layoutFlagsTabOrderAndFocus() {
+        auto& w = Open();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const auto px = [&w](int twips) { return w.TwipsToPixels(twips); };
+        QCOMPARE(w.size(), QSize(px(7335), px(855)));
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+        const struct {
+            const char* name;
+            int left, top, width, height;
+        } controls[] = {{"cmdFindFileName", 6960, 120, 255, 255}, {"txtFileName", 720, 120, 6135, 285},
+                        {"txtMD5", 720, 480, 6495, 285},           {"Label1", 120, 480, 615, 255},
+                        {"lblFile", 120, 120, 615, 255}};
+        for (const auto& c : controls) {
+            auto* control = w.findChild<QWidget*>(c.name);
+            QVERIFY2(control, c.name);
+            QCOMPARE(control->geometry(), QRect(px(c.left), px(c.top), px(c.width), px(c.height)));
+        }
+        QCOMPARE(w.windowTitle(), QString("Pellwick"));
+        QCOMPARE(w.windowType(), Qt::Tool);
+        QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
+        QCOMPARE(w.findChild<QLabel*>("lblFile")->text(), QString("File:"));
+        QCOMPARE(w.findChild<QLabel*>("lblFile")->buddy(), FileBox());
+        QCOMPARE(w.findChild<QLabel*>("Label1")->text(), QString("MD5:"));
+        QCOMPARE(w.findChild<QLabel*>("Label1")->buddy(), DigestBox());
+        QCOMPARE(w.findChild<QPushButton*>("cmdFindFileName")->text(), QString("..."));
+
+        QCOMPARE(QApplication::focusWidget(), DigestBox());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), FileBox());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdFindFileName"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), DigestBox());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdFindFileName"));
+    }
+
+    void typingShowsTheDigestAtTheCompletingKeystroke() {
+        const QString pkg = sandbox_->Package("typed.tar.gz", "typed content");
+        Open();
+        FileBox()->clear();
+        FileBox()->setFocus();
+        const QString dir = sandbox_->Packages() + "/";
+        QTest::keyClicks(FileBox(), dir + "typed.tar.g");
+        QCOMPARE(DigestBox()->text(), QString());
+        QTest::keyClick(FileBox(), Qt::Key_Z);
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("typed content"));
+        QTest::keyClick(FileBox(), Qt::Key_X);  // names nothing now
+        QCOMPARE(DigestBox()->text(), QString());
+        QTest::keyClick(FileBox(), Qt::Key_Backspace);
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("typed content"));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);  // the wait cursor went away
+    }
+
+    void suffixInAnyCaseIsDigestedAndOtherEndingsKeepTheDigest() {
+        Open();
+        const QByteArray first = "lower", second = "UPPER", third = "";
+        SetFile(sandbox_->Package("a.tar.gz", first));
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper(first));
+        for (const char* other : {"b.tgz", "b.tar", "b.tar.gz.bak"}) {
+            SetFile(sandbox_->Package(other, "other"));
+            QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper(first));
+        }
+        SetFile(sandbox_->Package("B.TAR.GZ", second));
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper(second));
+        SetFile(sandbox_->Package("Empty.TaR.gZ", third));
+        QCOMPARE(DigestBox()->text(), QString("D41D8CD98F00B204E9800998ECF8427E"));
+    }
+
+    void sameNameAgainDigestsAgain() {
+        Open();
+        const QString pkg = sandbox_->Package("again.tar.gz", "one");
+        SetFile(pkg);
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("one"));
+        sandbox_->Package("again.tar.gz", "two");
+        window_->SetFileNameText(pkg.toStdString());
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("two"));
+    }
+
+    void namesOfNothingEmptyTheDigest() {
+        Open();
+        const QString real = sandbox_->Package("real.tar.gz", "real");
+        sandbox_->Package(".hidden.tar.gz", "hidden");
+        sandbox_->Package(".tar.gz", "dot");
+        QDir().mkpath(sandbox_->Packages() + "/dir.tar.gz");
+        for (const QString& name : {QString("missing.tar.gz"), QString("dir.tar.gz"), QString(".hidden.tar.gz"),
+                                    QString(".tar.gz"), QString("*.tar.gz"), QString("real.tar.g?")}) {
+            SetFile(real);
+            QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("real"));
+            SetFile(sandbox_->Packages() + "/" + name);
+            QVERIFY2(DigestBox()->text().isEmpty(), qPrintable(name));
+        }
+    }
+
+    void unreadablePackageReportsTheFileAndTheWindowCarriesOn() {
+        Open();
+        const QString good = sandbox_->Package("good.tar.gz", "good");
+        const QString locked = sandbox_->Package("locked.tar.gz", "locked");
+        QFile::setPermissions(locked, QFileDevice::Permissions());
+        SetFile(good);
+        QString shown;
+        guitest::WhenModalOpens([&shown](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box == nullptr) return;
+            shown = box->text();
+            box->accept();
+        });
+        {
+            const guitest::Unprivileged asUser;
+            SetFile(locked);
+        }
+        QVERIFY2(shown.contains(locked), qPrintable(shown));
+        QVERIFY2(shown.contains("Permission denied"), qPrintable(shown));
+        QVERIFY2(shown.contains("70"), qPrintable(shown));
+        QCOMPARE(DigestBox()->text(), QString());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        SetFile(good);
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("good"));
+    }
+
+    void droppedFileIsTakenAsTheFileName() {
+        auto& w = Open();
+        const QString pkg = sandbox_->Package("dropped.tar.gz", "dropped");
+        for (QWidget* target : {static_cast<QWidget*>(&w), static_cast<QWidget*>(FileBox())}) {
+            FileBox()->clear();
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(pkg)});
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &drop);
+            QCOMPARE(FileBox()->text(), pkg);
+            QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("dropped"));
+        }
+    }
+
+    void browseOpensAtTheStoredDirectoryAndOkDigestsTheChoice() {
+        const QString pkg = sandbox_->Package("chosen.tar.gz", "chosen");
+        Open();
+        sandbox_->StoreInstallerDir(sandbox_->Packages());  // read afresh at each press
+        FileBox()->setText("/somewhere/else");
+        QString startSelection, status, titleShown;
+        guitest::WhenModalOpens([&](QWidget* dialog) {
+            auto* tree = dialog->findChild<QTreeView*>("browseTree");
+            auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+            startSelection = model->filePath(tree->currentIndex());
+            titleShown = dialog->findChild<QLabel*>("browseTitle")->isVisible() ? "shown" : "";
+            tree->setCurrentIndex(model->index(pkg));
+            status = dialog->findChild<QLabel*>("browseStatus")->text();
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        QTest::mouseClick(window_->findChild<QPushButton*>("cmdFindFileName"), Qt::LeftButton);
+        QCOMPARE(startSelection, sandbox_->Packages());
+        QCOMPARE(status, pkg);
+        QCOMPARE(titleShown, QString());
+        QCOMPARE(FileBox()->text(), pkg);
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("chosen"));
+    }
+
+    void browseCancelChangesNothingAndDefaultsToDocuments() {
+        const QString pkg = sandbox_->Package("kept.tar.gz", "kept");
+        Open();
+        SetFile(pkg);
+        QString startSelection;
+        guitest::WhenModalOpens([&](QWidget* dialog) {
+            auto* tree = dialog->findChild<QTreeView*>("browseTree");
+            startSelection = qobject_cast<QFileSystemModel*>(tree->model())->filePath(tree->currentIndex());
+            tree->setCurrentIndex(qobject_cast<QFileSystemModel*>(tree->model())->index(sandbox_->Packages()));
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+        });
+        QTest::mouseClick(window_->findChild<QPushButton*>("cmdFindFileName"), Qt::LeftButton);
+        QCOMPARE(startSelection, sandbox_->Documents());
+        QCOMPARE(FileBox()->text(), pkg);
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("kept"));
+    }
+
+    void browseChoosingAFolderEmptiesTheDigest() {
+        const QString pkg = sandbox_->Package("x.tar.gz", "x");
+        Open();
+        SetFile(pkg);
+        guitest::WhenModalOpens([&](QWidget* dialog) {
+            auto* tree = dialog->findChild<QTreeView*>("browseTree");
+            tree->setCurrentIndex(qobject_cast<QFileSystemModel*>(tree->model())->index(sandbox_->Packages()));
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        QTest::mouseClick(window_->findChild<QPushButton*>("cmdFindFileName"), Qt::LeftButton);
+        QCOMPARE(FileBox()->text(), sandbox_->Packages());
+        QCOMPARE(DigestBox()->text(), QString());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,158 @@
+#include "window/qt/MainWindow.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+namespace window {
+
+namespace {
+
+struct TwipsRect {
+    int left, top, width, height;
+};
+
+constexpr int kClientWidth = 7335;
+constexpr int kClientHeight = 855;
+constexpr TwipsRect kFindFileName{6960, 120, 255, 255};
+constexpr TwipsRect kFileName{720, 120, 6135, 285};
+constexpr TwipsRect kMD5{720, 480, 6495, 285};
+constexpr TwipsRect kLabel1{120, 480, 615, 255};
+constexpr TwipsRect kFile{120, 120, 615, 255};
+
+QString LocalFileOf(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) return url.toLocalFile();
+    }
+    return {};
+}
+
+}  // namespace
+
+MainWindow::MainWindow()
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      cmdFindFileName_(new QPushButton("...", this)),
+      txtFileName_(new QLineEdit("txtFileName", this)),
+      txtMD5_(new QLineEdit("txtMD5", this)),
+      Label1_(new QLabel(tr("MD5:"), this)),
+      lblFile_(new QLabel(tr("File:"), this)),
+      form_(*this) {
+    setObjectName("frmMain");
+    setWindowTitle(frmMain::kCaption);
+    cmdFindFileName_->setObjectName("cmdFindFileName");
+    txtFileName_->setObjectName("txtFileName");
+    txtFileName_->setProperty("Tag", "DestinationDir");  // an invisible tag, read by nothing
+    txtMD5_->setObjectName("txtMD5");
+    Label1_->setObjectName("Label1");
+    lblFile_->setObjectName("lblFile");
+    Label1_->setBuddy(txtMD5_);
+    lblFile_->setBuddy(txtFileName_);
+    txtFileName_->setAccessibleName(tr("File:"));
+    txtMD5_->setAccessibleName(tr("MD5:"));
+    cmdFindFileName_->setAccessibleName(tr("Browse"));
+    cmdFindFileName_->setAutoDefault(false);
+
+    PlaceControls();
+    setTabOrder(txtMD5_, txtFileName_);
+    setTabOrder(txtFileName_, cmdFindFileName_);
+
+    setAcceptDrops(true);
+    // The boxes would take a dropped file as text; the window takes it as a file name.
+    txtFileName_->installEventFilter(this);
+    txtMD5_->installEventFilter(this);
+
+    connect(txtFileName_, &QLineEdit::textChanged, this, [this] { form_.OnFileNameChanged(); });
+    connect(cmdFindFileName_, &QPushButton::clicked, this, [this] { form_.OnFindFileNameClicked(); });
+
+    form_.OnLoad();
+    txtMD5_->setFocus(Qt::OtherFocusReason);
+}
+
+int MainWindow::TwipsToPixels(int twips) const { return qRound(twips * logicalDpiX() / 1440.0); }
+
+void MainWindow::PlaceControls() {
+    const auto place = [this](QWidget* control, const TwipsRect& r) {
+        control->setGeometry(TwipsToPixels(r.left), TwipsToPixels(r.top), TwipsToPixels(r.width),
+                             TwipsToPixels(r.height));
+    };
+    place(cmdFindFileName_, kFindFileName);
+    place(txtFileName_, kFileName);
+    place(txtMD5_, kMD5);
+    place(Label1_, kLabel1);
+    place(lblFile_, kFile);
+    setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+}
+
+std::string MainWindow::FileNameText() const { return txtFileName_->text().toStdString(); }
+
+void MainWindow::SetFileNameText(const std::string& text) {
+    const QString value = QString::fromStdString(text);
+    // Every assignment runs the change handler, as typing does; Qt reports no change for
+    // an equal text, so run it here then.
+    if (value == txtFileName_->text()) {
+        form_.OnFileNameChanged();
+    } else {
+        txtFileName_->setText(value);
+    }
+}
+
+std::string MainWindow::DigestText() const { return txtMD5_->text().toStdString(); }
+
+void MainWindow::SetDigestText(const std::string& text) { txtMD5_->setText(QString::fromStdString(text)); }
+
+void* MainWindow::NativeHandle() const { return const_cast<MainWindow*>(this); }
+
+void MainWindow::ShowError(const std::string& message) {
+    QMessageBox box(QMessageBox::Critical, frmMain::kCaption, QString::fromStdString(message), QMessageBox::Ok, this);
+    box.setObjectName("errorBox");
+    box.exec();
+}
+
+void MainWindow::SetBusy(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool MainWindow::TakeDroppedFile(QDropEvent* event) {
+    const QString file = LocalFileOf(event->mimeData());
+    if (file.isEmpty()) return false;
+    event->acceptProposedAction();
+    SetFileNameText(file.toStdString());
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFileOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) { TakeDroppedFile(event); }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (LocalFileOf(drag->mimeData()).isEmpty()) break;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop:
+        if (TakeDroppedFile(static_cast<QDropEvent*>(event))) return true;
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace window

@@ -1,0 +1,47 @@
+// The Linux front end of the main window: Qt widgets at the window's twips geometry.
+#pragma once
+
+#include <QWidget>
+
+#include "window/frmMain.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace window {
+
+class MainWindow : public QWidget, public MainView {
+public:
+    MainWindow();
+
+    // MainView
+    std::string FileNameText() const override;
+    void SetFileNameText(const std::string& text) override;
+    std::string DigestText() const override;
+    void SetDigestText(const std::string& text) override;
+    void* NativeHandle() const override;
+    void ShowError(const std::string& message) override;
+    void SetBusy(bool busy) override;
+
+    // Pixels for a length in twips at this window's logical DPI.
+    int TwipsToPixels(int twips) const;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void PlaceControls();
+    bool TakeDroppedFile(QDropEvent* event);
+
+    QPushButton* cmdFindFileName_;
+    QLineEdit* txtFileName_;
+    QLineEdit* txtMD5_;
+    QLabel* Label1_;
+    QLabel* lblFile_;
+    frmMain form_;
+};
+
+}  // namespace window
