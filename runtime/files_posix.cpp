@@ -65,6 +65,7 @@ std::string FindFirstMatch(const std::string& text) {
 struct InputFile::Handle {
     UniqueFd fd;
     std::uint64_t size = 0;
+    struct timespec modified {};
 };
 
 InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_unique<Handle>()) {
@@ -81,6 +82,7 @@ InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_u
         throw Error(kPathFileAccessError, "Cannot open " + Quoted(path) + " for reading: not a regular file");
     }
     handle_->size = static_cast<std::uint64_t>(st.st_size);
+    handle_->modified = st.st_mtim;
     ::posix_fadvise(handle_->fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
@@ -91,6 +93,14 @@ std::uint64_t InputFile::Size() const { return handle_->size; }
 std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
     for (;;) {
         const ssize_t n = ::read(handle_->fd.Get(), buffer, capacity);
+        if (n == 0) {
+            // A file written while it was read has no digest of any one version of it.
+            struct stat st {};
+            if (::fstat(handle_->fd.Get(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) != handle_->size ||
+                st.st_mtim.tv_sec != handle_->modified.tv_sec || st.st_mtim.tv_nsec != handle_->modified.tv_nsec) {
+                throw Error(kDeviceIoError, "Cannot read " + Quoted(path_) + ": the file changed while it was read");
+            }
+        }
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno == EINTR) continue;
         throw Error(kDeviceIoError, "Cannot read " + Quoted(path_) + ": " + Reason(errno));

@@ -60,7 +60,7 @@ void BrowseDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (initialised_) return;
     initialised_ = true;
-    callback_(this, BFFM_INITIALIZED, 0);
+    callback_(this, BFFM_INITIALIZED, nullptr);
 }
 
 void BrowseDialog::SetSelection(const QString& path) {
@@ -91,7 +91,7 @@ QString BrowseDialog::PathOf(const QModelIndex& index) const {
 QString BrowseDialog::SelectedPath() const { return PathOf(tree_->currentIndex()); }
 
 void BrowseDialog::OnCurrentChanged(const QModelIndex& current) {
-    callback_(this, BFFM_SELCHANGED, reinterpret_cast<std::intptr_t>(&current));
+    callback_(this, BFFM_SELCHANGED, &current);
 }
 
 }  // namespace modBrowseForFolder

@@ -17,9 +17,9 @@ namespace modBrowseForFolder {
 
 class BrowseDialog : public QDialog {
 public:
-    // The callback gets the dialog, the message and, for a selection change, the address of
-    // the newly selected QModelIndex.
-    using Callback = std::function<int(BrowseDialog*, unsigned, std::intptr_t)>;
+    // The callback gets the dialog, the message and, for a selection change, the newly
+    // selected item.
+    using Callback = std::function<int(BrowseDialog*, unsigned, const QModelIndex*)>;
 
     BrowseDialog(QWidget* owner, const QString& title, std::int32_t flags, Callback callback);
 

@@ -12,14 +12,14 @@ namespace {
 // callback. Kept after the dialog closes until the next one opens.
 std::string mStartDir;
 
-int BrowseCallbackProc(BrowseDialog* dialog, unsigned message, std::intptr_t param) {
+int BrowseCallbackProc(BrowseDialog* dialog, unsigned message, const QModelIndex* selected) {
     // Nothing escapes into the dialog's event handling.
     try {
         if (message == BFFM_INITIALIZED) {
             const std::string start = mStartDir.substr(0, mStartDir.find('\0'));
             dialog->SetSelection(QString::fromStdString(start));
-        } else if (message == BFFM_SELCHANGED) {
-            const QString path = dialog->PathOf(*reinterpret_cast<const QModelIndex*>(param));
+        } else if (message == BFFM_SELCHANGED && selected != nullptr) {
+            const QString path = dialog->PathOf(*selected);
             if (!path.isEmpty()) dialog->SetStatusText(path);
         }
     } catch (...) {

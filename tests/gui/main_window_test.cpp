@@ -1,5 +1,10 @@
 // The Linux window, driven as a person would: real widgets, real keystrokes, real files.
+#include <sys/stat.h>
+
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QMap>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileSystemModel>
@@ -18,6 +23,35 @@
 #include "window/qt/MainWindow.h"
 
 using guitest::Sandbox;
+
+namespace {
+
+// Everything a test can see of a tree: every entry with its bytes, mode and timestamps.
+QMap<QString, QString> Snapshot(const QString& root) {
+    QMap<QString, QString> entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat st {};
+        ::lstat(path.toLocal8Bit().constData(), &st);
+        QString state = QString("%1 %2 %3.%4 %5.%6")
+                            .arg(st.st_mode, 0, 8)
+                            .arg(st.st_size)
+                            .arg(st.st_mtim.tv_sec)
+                            .arg(st.st_mtim.tv_nsec)
+                            .arg(st.st_ctim.tv_sec)
+                            .arg(st.st_ctim.tv_nsec);
+        QFile file(path);
+        if (S_ISREG(st.st_mode) && file.open(QIODevice::ReadOnly)) {
+            state += " " + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
+        }
+        entries.insert(path, state);
+    }
+    return entries;
+}
+
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -248,6 +282,38 @@ private slots:
         QCOMPARE(startSelection, sandbox_->Documents());
         QCOMPARE(FileBox()->text(), pkg);
         QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("kept"));
+    }
+
+    void aSessionChangesNoFileAndWritesNothingButTheEngine() {
+        sandbox_->StoreInstallerDir(sandbox_->Packages());
+        const QString a = sandbox_->Package("a.tar.gz", "a"), b = sandbox_->Package("b.TAR.GZ", "b");
+        sandbox_->Package("notes.txt", "notes");
+        const QString root = QFileInfo(sandbox_->Home()).path();
+        const QString programDir = QCoreApplication::applicationDirPath();
+        const auto before = Snapshot(root), programBefore = Snapshot(programDir);
+
+        Open();
+        FileBox()->clear();
+        QTest::keyClicks(FileBox(), a);
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("a"));
+        SetFile(sandbox_->Packages() + "/notes.txt");
+        guitest::WhenModalOpens([&](QWidget* dialog) {
+            auto* tree = dialog->findChild<QTreeView*>("browseTree");
+            tree->setCurrentIndex(qobject_cast<QFileSystemModel*>(tree->model())->index(b));
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        QTest::mouseClick(window_->findChild<QPushButton*>("cmdFindFileName"), Qt::LeftButton);
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("b"));
+        guitest::WhenModalOpens([](QWidget* dialog) { dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click(); });
+        QTest::mouseClick(window_->findChild<QPushButton*>("cmdFindFileName"), Qt::LeftButton);
+        window_.reset();
+
+        QCOMPARE(Snapshot(root), before);
+        auto programAfter = Snapshot(programDir);
+        programAfter.remove(programDir + "/md5.so");  // the one file the program writes
+        auto programExpected = programBefore;
+        programExpected.remove(programDir + "/md5.so");
+        QCOMPARE(programAfter, programExpected);
     }
 
     void browseChoosingAFolderEmptiesTheDigest() {

@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -58,6 +60,14 @@ std::string Md5sumOf(const std::string& path) {
 bool RunningAsRoot() { return ::geteuid() == 0; }
 
 ProcessResult Run(const std::vector<std::string>& argv, const std::string& workingDir, bool unprivileged) {
+    RunOptions options;
+    options.workingDir = workingDir;
+    options.unprivileged = unprivileged;
+    return Run(argv, options);
+}
+
+ProcessResult Run(const std::vector<std::string>& argv, const RunOptions& options) {
+    const std::string& workingDir = options.workingDir;
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     const pid_t pid = ::fork();
@@ -66,7 +76,13 @@ ProcessResult Run(const std::vector<std::string>& argv, const std::string& worki
         ::dup2(pipeFds[1], 1);
         ::dup2(pipeFds[1], 2);
         if (!workingDir.empty() && ::chdir(workingDir.c_str()) != 0) ::_exit(126);
-        if (unprivileged && ::geteuid() == 0) {
+        for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
+        if (options.fileSizeLimit >= 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(124);
+        }
+        if (options.unprivileged && ::geteuid() == 0) {
             if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(125);
         }
         std::vector<char*> args;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -30,8 +31,16 @@ struct ProcessResult {
     std::string output;  // standard output and standard error
 };
 
-// Runs a program and waits for it. With `unprivileged`, a root caller runs it as the user
-// "nobody", so that permission bits bind it as they bind a person.
+struct RunOptions {
+    std::string workingDir;
+    // A root caller runs the program as the user "nobody", so permission bits bind it.
+    bool unprivileged = false;
+    std::vector<std::pair<std::string, std::string>> environment;  // added or replaced
+    long long fileSizeLimit = -1;  // bytes, with SIGXFSZ ignored so writes fail instead
+};
+
+// Runs a program and waits for it.
+ProcessResult Run(const std::vector<std::string>& argv, const RunOptions& options);
 ProcessResult Run(const std::vector<std::string>& argv, const std::string& workingDir = "",
                   bool unprivileged = false);
 

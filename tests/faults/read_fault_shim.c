@@ -1,0 +1,68 @@
+/* Preloaded into a program under test: on the Nth read() of the file named by
+   PELLWICK_FAULT_PATH it performs PELLWICK_FAULT_ACTION, at the system-call boundary:
+     eio       the read fails with EIO
+     unlink    the file is deleted, then the read goes on
+     truncate  the file is cut to half its length, then the read goes on
+     grow      a block is appended, then the read goes on
+     rewrite   the first byte is changed in place, then the read goes on */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+typedef ssize_t (*read_fn)(int, void*, size_t);
+
+static int g_reads;
+
+static int IsTarget(int fd, const char* target) {
+    char link[64], path[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t n = readlink(link, path, sizeof path - 1);
+    if (n <= 0) return 0;
+    path[n] = '\0';
+    if (strncmp(path, target, strlen(target)) != 0) return 0;
+    /* a deleted file reads back as "<path> (deleted)" */
+    return path[strlen(target)] == '\0' || strcmp(path + strlen(target), " (deleted)") == 0;
+}
+
+static void Act(const char* action, const char* target) {
+    struct stat st;
+    if (stat(target, &st) != 0) return;
+    if (strcmp(action, "unlink") == 0) {
+        unlink(target);
+    } else if (strcmp(action, "truncate") == 0) {
+        truncate(target, st.st_size / 2);
+    } else {
+        const int fd = open(target, O_WRONLY | (strcmp(action, "grow") == 0 ? O_APPEND : 0));
+        if (fd < 0) return;
+        static const char block[4096] = {'!'};
+        if (strcmp(action, "grow") == 0) {
+            (void)!write(fd, block, sizeof block);
+        } else {
+            (void)!pwrite(fd, block, 1, 0);
+        }
+        close(fd);
+    }
+}
+
+ssize_t read(int fd, void* buf, size_t count) {
+    static read_fn real;
+    if (real == NULL) real = (read_fn)dlsym(RTLD_NEXT, "read");
+    const char* target = getenv("PELLWICK_FAULT_PATH");
+    const char* action = getenv("PELLWICK_FAULT_ACTION");
+    const char* after = getenv("PELLWICK_FAULT_AFTER");
+    if (target != NULL && action != NULL && IsTarget(fd, target) && ++g_reads == (after ? atoi(after) : 2)) {
+        if (strcmp(action, "eio") == 0) {
+            errno = EIO;
+            return -1;
+        }
+        Act(action, target);
+    }
+    return real(fd, buf, count);
+}
