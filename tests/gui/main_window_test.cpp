@@ -132,6 +132,11 @@ private slots:
         QCOMPARE(w.findChild<QLabel*>("Label1")->text(), QString("MD5:"));
         QCOMPARE(w.findChild<QLabel*>("Label1")->buddy(), DigestBox());
         QCOMPARE(w.findChild<QPushButton*>("cmdFindFileName")->text(), QString("..."));
+        const QString longText(40000, 'x');
+        FileBox()->setText(longText);
+        QCOMPARE(FileBox()->text(), longText);  // no length limit
+        QCOMPARE(DigestBox()->text(), QString());
+        FileBox()->clear();
 
         QCOMPARE(QApplication::focusWidget(), DigestBox());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
+#include <limits>
 
 namespace window {
 
@@ -58,6 +59,9 @@ MainWindow::MainWindow()
     txtMD5_->setAccessibleName(tr("MD5:"));
     cmdFindFileName_->setAccessibleName(tr("Browse"));
     cmdFindFileName_->setAutoDefault(false);
+    // No length limit on either box: Qt's default would cut a long path at 32767 characters.
+    txtFileName_->setMaxLength(std::numeric_limits<int>::max());
+    txtMD5_->setMaxLength(std::numeric_limits<int>::max());
 
     PlaceControls();
     setTabOrder(txtMD5_, txtFileName_);
