@@ -1,5 +1,6 @@
 #include "digest/clsMD5.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "digest/engine_binding.h"
