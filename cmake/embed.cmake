@@ -3,7 +3,13 @@
 # table compiled into the executable; on Windows it is a PE resource from the .rc file.
 function(pellwick_carry_engine target engine)
   if(WIN32)
-    return()  # the .rc of the executable carries it
+    # A PE resource; only the engine named md5.dll is built for Windows.
+    set(rc ${CMAKE_SOURCE_DIR}/resources/engine.rc)
+    target_sources(${target} PRIVATE ${rc})
+    target_include_directories(${target} PRIVATE $<TARGET_FILE_DIR:${engine}>)
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/engine/md5.dll)
+    add_dependencies(${target} ${engine})
+    return()
   endif()
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp)
   add_custom_command(

@@ -1,0 +1,11 @@
+# The Windows zip: Pellwick.exe with md5.dll beside it, so that a copy unpacked where the
+# user cannot write (Program Files) finds its engine without writing it.
+install(TARGETS Pellwick RUNTIME DESTINATION .)
+install(FILES ${CMAKE_BINARY_DIR}/engine/md5.dll DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Pellwick)
+set(CPACK_PACKAGE_VENDOR Quorrel)
+set(CPACK_PACKAGE_FILE_NAME "Pellwick-${PROJECT_VERSION}-win64")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+include(CPack)

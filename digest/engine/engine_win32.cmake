@@ -1,0 +1,35 @@
+# md5.dll for Windows: libmd from its Debian source package, cross-built, linked statically
+# so that the image needs only the system's own DLLs, and exporting exactly the three
+# functions under the library name "MD5.dll". On Windows itself (no apt), point
+# PELLWICK_LIBMD_LIBRARY and PELLWICK_LIBMD_INCLUDE at a libmd built for Windows.
+set(PELLWICK_LIBMD_LIBRARY "" CACHE FILEPATH "A libmd static library built for Windows (empty: fetch and build it)")
+set(PELLWICK_LIBMD_INCLUDE "" CACHE PATH "The directory holding that libmd's md5.h")
+
+add_library(md5 SHARED context_check.c md5.def)
+if(PELLWICK_LIBMD_LIBRARY)
+  set(_libmd ${PELLWICK_LIBMD_LIBRARY})
+  target_include_directories(md5 PRIVATE ${PELLWICK_LIBMD_INCLUDE})
+else()
+  set(_dir ${CMAKE_BINARY_DIR}/libmd)
+  set(_libmd ${_dir}/libmd.a)
+  string(REGEX REPLACE "-gcc(-posix)?$" "" _host "${CMAKE_C_COMPILER}")
+  get_filename_component(_host "${_host}" NAME)
+  add_custom_command(
+    OUTPUT ${_libmd} ${_dir}/include/md5.h
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/build-libmd-win32.sh ${_dir} ${_host}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/build-libmd-win32.sh
+    COMMENT "Fetching libmd's source package and cross-building it"
+    VERBATIM)
+  add_custom_target(libmd_win32 DEPENDS ${_libmd} ${_dir}/include/md5.h)
+  add_dependencies(md5 libmd_win32)
+  target_include_directories(md5 PRIVATE ${_dir}/include)
+endif()
+
+set_target_properties(md5 PROPERTIES
+  PREFIX "" OUTPUT_NAME md5 SUFFIX ".dll"
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/engine
+  LINK_DEPENDS ${_libmd})
+target_link_libraries(md5 PRIVATE ${_libmd})
+if(NOT MSVC)
+  target_link_options(md5 PRIVATE -static -s)
+endif()

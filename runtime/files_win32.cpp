@@ -1,0 +1,183 @@
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "runtime/error.h"
+#include "runtime/files.h"
+#include "runtime/win32.h"
+
+namespace runtime {
+
+namespace {
+
+using win32::FilePath;
+using win32::Reason;
+using win32::UniqueHandle;
+using win32::Wide;
+
+bool IsDirectory(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(FilePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+[[noreturn]] void ThrowOpenError(const std::string& path, DWORD code) {
+    const std::string text = "Cannot open " + Quoted(path) + " for reading: ";
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            throw Error(kFileNotFound, text + Reason(code));
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+            throw Error(kBadFileName, text + Reason(code));
+        case ERROR_ACCESS_DENIED:
+            // The system says "access denied" for a directory too; name what it really is.
+            if (IsDirectory(path)) throw Error(kPathFileAccessError, text + "the name is a directory");
+            throw Error(kPermissionDenied, text + Reason(code));
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            throw Error(kPermissionDenied, text + Reason(code));
+        default:
+            throw Error(kPathFileAccessError, text + Reason(code));
+    }
+}
+
+std::string DirectoryOf(const std::wstring& path) {
+    const auto sep = path.find_last_of(L"\\/");
+    if (sep == std::wstring::npos) return ".";
+    std::wstring dir = path.substr(0, sep);
+    // "C:" alone would mean the drive's current directory, not its root.
+    if (dir.size() == 2 && dir[1] == L':') dir += L'\\';
+    if (dir.empty()) dir = L"\\";
+    return win32::Narrow(dir);
+}
+
+}  // namespace
+
+std::string ProgramDirectory() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0)
+            throw Error(kPathFileAccessError, "Cannot find the program's directory: " + Reason(::GetLastError()));
+        if (n < buf.size()) return DirectoryOf(std::wstring(buf.data(), n));
+        buf.resize(buf.size() * 2);  // cut short: the path is longer than the buffer
+    }
+}
+
+std::string FindFirstMatch(const std::string& text) {
+    // The wildcards (including the system's own <, > and "), and a NUL that would cut the
+    // name short at the system call, name no file here.
+    if (text.empty() || text.find_first_of(std::string("*?<>\"\0", 6)) != std::string::npos) return "";
+    WIN32_FIND_DATAW data{};
+    const win32::UniqueFind find(
+        ::FindFirstFileExW(FilePath(text).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    if (!find.Valid()) return "";
+    constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    do {
+        if ((data.dwFileAttributes & kNotOrdinary) == 0) return win32::Narrow(data.cFileName);
+    } while (::FindNextFileW(find.Get(), &data));
+    return "";
+}
+
+struct InputFile::Handle {
+    UniqueHandle file;
+    std::uint64_t size = 0;
+};
+
+InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_unique<Handle>()) {
+    if (path.find('\0') != std::string::npos) {
+        throw Error(kBadFileName, "Cannot open " + Quoted(path) + " for reading: the name holds a NUL character");
+    }
+    // Others may read the package meanwhile, but nobody may change it under the digest.
+    handle_->file = UniqueHandle(::CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle_->file.Valid()) ThrowOpenError(path, ::GetLastError());
+    if (::GetFileType(handle_->file.Get()) != FILE_TYPE_DISK) {
+        throw Error(kPathFileAccessError, "Cannot open " + Quoted(path) + " for reading: not a regular file");
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(handle_->file.Get(), &size)) ThrowOpenError(path, ::GetLastError());
+    handle_->size = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+InputFile::~InputFile() = default;
+
+std::uint64_t InputFile::Size() const {
+    return handle_->size;
+}
+
+std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
+    const DWORD want = capacity > 0x40000000u ? 0x40000000u : static_cast<DWORD>(capacity);
+    DWORD got = 0;
+    if (!::ReadFile(handle_->file.Get(), buffer, want, &got, nullptr)) {
+        throw Error(kDeviceIoError, "Cannot read " + Quoted(path_) + ": " + Reason(::GetLastError()));
+    }
+    return got;
+}
+
+bool FileHoldsExactly(const std::string& path, std::span<const unsigned char> data) {
+    const UniqueHandle file(::CreateFileW(FilePath(path).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.Valid() || !::GetFileSizeEx(file.Get(), &size)) return false;
+    if (static_cast<std::uint64_t>(size.QuadPart) != data.size()) return false;
+    std::vector<unsigned char> content(data.size() + 1);
+    std::size_t got = 0;
+    for (;;) {
+        DWORD n = 0;
+        if (!::ReadFile(file.Get(), content.data() + got, static_cast<DWORD>(content.size() - got), &n, nullptr)) {
+            return false;
+        }
+        if (n == 0) break;
+        got += n;
+        if (got == content.size()) return false;  // grew since the size was read
+    }
+    return got == data.size() && std::memcmp(content.data(), data.data(), data.size()) == 0;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(FilePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void ReplaceFileAtomically(const std::string& path, std::span<const unsigned char> data) {
+    const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    const std::wstring wideTemp = FilePath(temp);
+    struct Cleanup {
+        const std::wstring& file;
+        bool armed = true;
+        ~Cleanup() {
+            if (armed) ::DeleteFileW(file.c_str());
+        }
+    } cleanup{wideTemp};
+    {
+        const UniqueHandle file(::CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        if (!file.Valid()) {
+            cleanup.armed = false;  // nothing was created
+            throw Error(kPathFileAccessError, "Cannot create " + Quoted(temp) + ": " + Reason(::GetLastError()));
+        }
+        std::size_t done = 0;
+        while (done < data.size()) {
+            DWORD n = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+            if (!::WriteFile(file.Get(), data.data() + done, chunk, &n, nullptr) || n == 0) {
+                throw Error(kDeviceIoError, "Cannot write " + Quoted(temp) + ": " + Reason(::GetLastError()));
+            }
+            done += n;
+        }
+        if (!::FlushFileBuffers(file.Get())) {
+            throw Error(kDeviceIoError, "Cannot write " + Quoted(temp) + ": " + Reason(::GetLastError()));
+        }
+    }
+    ::SetFileAttributesW(wideTemp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!::MoveFileExW(wideTemp.c_str(), FilePath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        throw Error(kPathFileAccessError, "Cannot replace " + Quoted(path) + ": " + Reason(::GetLastError()));
+    }
+    cleanup.armed = false;
+}
+
+}  // namespace runtime

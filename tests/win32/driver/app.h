@@ -1,0 +1,54 @@
+// One running copy of Pellwick.exe, started from a folder of its own, driven through
+// window messages and keystrokes.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+#include "window/win32/controls.h"
+
+namespace testwin {
+
+// Copies the program into `folder` and starts it there, with `workingDir` (or the folder)
+// as its current directory. The window is up when the constructor returns.
+class App {
+public:
+    explicit App(const std::filesystem::path& folder, const std::filesystem::path& workingDir = {});
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    HWND Window() const { return window_; }
+    HWND Control(int id) const { return ::GetDlgItem(window_, id); }
+    HWND FileNameBox() const { return Control(window::win32::kIdFileName); }
+    HWND DigestBox() const { return Control(window::win32::kIdMD5); }
+    HWND BrowseButton() const { return Control(window::win32::kIdFindFileName); }
+    HANDLE Process() const { return process_; }
+    DWORD ThreadId() const { return threadId_; }
+    const std::filesystem::path& Exe() const { return exe_; }
+
+    // Sets the file-name box's text; the change handler has run when this returns.
+    void SetFileName(const std::wstring& text) const;
+    std::wstring FileName() const;
+    std::wstring Digest() const;
+    // The window's control that has the keyboard focus.
+    HWND Focus() const;
+    // True when the window still answers messages within a second.
+    bool Answers() const;
+    // True when a module of this name is loaded in the program's process.
+    bool HasModuleLoaded(const std::wstring& name) const;
+
+private:
+    std::filesystem::path exe_;
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    DWORD threadId_ = 0;
+    HWND window_ = nullptr;
+};
+
+// The path of the program that the tests drive (given on the command line).
+std::filesystem::path& ProgramUnderTest();
+
+}  // namespace testwin

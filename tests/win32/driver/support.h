@@ -1,0 +1,54 @@
+// What the Windows tests need around the program: throwaway folders, files, an independent
+// MD5 (the system's CNG provider), the settings key, and windows found across processes.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace testwin {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the user's temporary folder, removed with everything in it.
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+    const fs::path& Path() const { return path_; }
+    fs::path operator/(const std::wstring& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+void WriteBytes(const fs::path& file, const std::string& bytes);
+std::string ReadBytes(const fs::path& file);
+// Some bytes that differ from file to file, so that every digest is a different one.
+std::string SampleContent(std::size_t size, unsigned seed);
+
+// Uppercase hex MD5 of the bytes, from the system's own provider.
+std::string SystemMd5(const std::string& bytes);
+
+std::string Utf8(const std::wstring& text);
+std::wstring Wide(const std::string& text);
+bool SameText(const std::wstring& a, const std::wstring& b);  // ignoring case
+
+// HKEY_CURRENT_USER\Software\Quorrel\Settings\QRL_Dir: set, or removed when `value` is null.
+void SetInstallerDirectory(const wchar_t* value);
+
+// Polls until the condition holds or the time is up; true when it held.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+std::wstring WindowText(HWND window);
+// A dialog box ("#32770") owned by `owner`, or null.
+HWND FindOwnedDialog(HWND owner);
+// All texts of a dialog's static controls, joined by line breaks (a message box's message).
+std::wstring DialogMessage(HWND dialog);
+
+}  // namespace testwin

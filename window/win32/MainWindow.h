@@ -1,0 +1,57 @@
+// The Win32 front end of frmMain: a fixed tool window with two rows of controls.
+#pragma once
+
+#include "runtime/win32.h"
+
+// After <windows.h>, which runtime/win32.h brings in.
+// clang-format off
+#include <shellapi.h>
+// clang-format on
+
+#include "window/frmMain.h"
+#include "window/win32/dpi.h"
+
+namespace window::win32 {
+
+class MainWindow final : public MainView {
+public:
+    explicit MainWindow(HINSTANCE instance);
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window, runs the load handler, shows it; false when it could not be created.
+    bool Create(int showCommand);
+    HWND Handle() const { return hwnd_; }
+
+    std::string FileNameText() const override;
+    void SetFileNameText(const std::string& text) override;
+    std::string DigestText() const override;
+    void SetDigestText(const std::string& text) override;
+    void* NativeHandle() const override { return hwnd_; }
+    void ShowError(const std::string& message) override;
+    void SetBusy(bool busy) override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool OnCreate();
+    void OnCommand(int id, int code);
+    void OnDropFiles(HDROP drop);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnActivate(bool active);
+    bool OnSetCursor();
+
+    void Layout(UINT dpi);
+    HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    UniqueFont font_;
+    bool busy_ = false;
+    HCURSOR cursorBeforeBusy_ = nullptr;
+    frmMain form_;
+};
+
+}  // namespace window::win32

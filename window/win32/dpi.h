@@ -1,0 +1,38 @@
+// The DPI a window is shown at, and what follows from it: pixels and the message font.
+#pragma once
+
+#include "runtime/win32.h"
+
+namespace window::win32 {
+
+// The window's DPI where the system reports one per window, else the screen's, else 96.
+UINT DpiOf(HWND window);
+
+inline int TwipsToPixels(int twips, UINT dpi) {
+    return ::MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+// The outer size of a window whose client area is the given size, at that DPI.
+SIZE WindowSizeFor(SIZE client, DWORD style, DWORD exStyle, UINT dpi);
+
+// The system's message font at that DPI; owned by the caller.
+HFONT CreateMessageFont(UINT dpi);
+
+// Owns a GDI font.
+class UniqueFont {
+public:
+    UniqueFont() = default;
+    ~UniqueFont() { Reset(nullptr); }
+    UniqueFont(const UniqueFont&) = delete;
+    UniqueFont& operator=(const UniqueFont&) = delete;
+    HFONT Get() const { return font_; }
+    void Reset(HFONT font) {
+        if (font_ != nullptr) ::DeleteObject(font_);
+        font_ = font;
+    }
+
+private:
+    HFONT font_ = nullptr;
+};
+
+}  // namespace window::win32

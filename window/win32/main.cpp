@@ -1,0 +1,24 @@
+// Pellwick.exe: the main window is the whole program. It takes no command line.
+#include "window/win32/MainWindow.h"
+
+// After <windows.h>, which MainWindow.h brings in.
+// clang-format off
+#include <commctrl.h>
+// clang-format on
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    window::win32::MainWindow window(instance);
+    if (!window.Create(showCommand)) return 1;
+
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab and Shift+Tab through the controls, as in a dialog.
+        if (::IsDialogMessageW(window.Handle(), &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
