@@ -1,5 +1,7 @@
 #include "window/qt/MainWindow.h"
 
+#include "window/layout.h"
+
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -14,18 +16,6 @@
 namespace window {
 
 namespace {
-
-struct TwipsRect {
-    int left, top, width, height;
-};
-
-constexpr int kClientWidth = 7335;
-constexpr int kClientHeight = 855;
-constexpr TwipsRect kFindFileName{6960, 120, 255, 255};
-constexpr TwipsRect kFileName{720, 120, 6135, 285};
-constexpr TwipsRect kMD5{720, 480, 6495, 285};
-constexpr TwipsRect kLabel1{120, 480, 615, 255};
-constexpr TwipsRect kFile{120, 120, 615, 255};
 
 QString LocalFileOf(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls()) return {};
@@ -79,19 +69,19 @@ MainWindow::MainWindow()
     txtMD5_->setFocus(Qt::OtherFocusReason);
 }
 
-int MainWindow::TwipsToPixels(int twips) const { return qRound(twips * logicalDpiX() / 1440.0); }
+int MainWindow::TwipsToPixels(int twips) const { return layout::TwipsToPixels(twips, logicalDpiX()); }
 
 void MainWindow::PlaceControls() {
-    const auto place = [this](QWidget* control, const TwipsRect& r) {
+    const auto place = [this](QWidget* control, const layout::TwipsRect& r) {
         control->setGeometry(TwipsToPixels(r.left), TwipsToPixels(r.top), TwipsToPixels(r.width),
                              TwipsToPixels(r.height));
     };
-    place(cmdFindFileName_, kFindFileName);
-    place(txtFileName_, kFileName);
-    place(txtMD5_, kMD5);
-    place(Label1_, kLabel1);
-    place(lblFile_, kFile);
-    setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+    place(cmdFindFileName_, layout::kFindFileName);
+    place(txtFileName_, layout::kFileName);
+    place(txtMD5_, layout::kMD5);
+    place(Label1_, layout::kLabel1);
+    place(lblFile_, layout::kLabelFile);
+    setFixedSize(TwipsToPixels(layout::kClientWidth), TwipsToPixels(layout::kClientHeight));
 }
 
 std::string MainWindow::FileNameText() const { return txtFileName_->text().toStdString(); }

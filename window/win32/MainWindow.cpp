@@ -124,14 +124,15 @@ bool MainWindow::OnCreate() {
 }
 
 void MainWindow::Layout(UINT dpi) {
-    const SIZE client{TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+    const SIZE client{TwipsToPixels(layout::kClientWidth, dpi), TwipsToPixels(layout::kClientHeight, dpi)};
     const SIZE outer = WindowSizeFor(client, kStyle, kExStyle, dpi);
     ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     font_.Reset(CreateMessageFont(dpi));
     for (const auto& c : kControls) {
         const HWND control = Control(c.id);
-        ::SetWindowPos(control, nullptr, TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi),
-                       TwipsToPixels(c.width, dpi), TwipsToPixels(c.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(control, nullptr, TwipsToPixels(c.twips.left, dpi), TwipsToPixels(c.twips.top, dpi),
+                       TwipsToPixels(c.twips.width, dpi), TwipsToPixels(c.twips.height, dpi),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     }
 }

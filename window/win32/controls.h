@@ -3,13 +3,15 @@
 // comes right before the box it names, so that it is the box's accessible name.
 #pragma once
 
+#include "window/layout.h"
+
 namespace window::win32 {
 
 struct ControlSpec {
     int id;
     const wchar_t* className;
     const wchar_t* text;  // the design-time text; the load handler replaces the boxes' texts
-    int left, top, width, height;
+    layout::TwipsRect twips;
 };
 
 enum ControlId : int {
@@ -20,15 +22,12 @@ enum ControlId : int {
     kIdLabelFile = 1005,
 };
 
-inline constexpr int kClientWidthTwips = 7335;
-inline constexpr int kClientHeightTwips = 855;
-
 inline constexpr ControlSpec kControls[] = {
-    {kIdLabelMD5, L"STATIC", L"MD5:", 120, 480, 615, 255},
-    {kIdMD5, L"EDIT", L"txtMD5", 720, 480, 6495, 285},
-    {kIdLabelFile, L"STATIC", L"File:", 120, 120, 615, 255},
-    {kIdFileName, L"EDIT", L"txtFileName", 720, 120, 6135, 285},
-    {kIdFindFileName, L"BUTTON", L"...", 6960, 120, 255, 255},
+    {kIdLabelMD5, L"STATIC", L"MD5:", layout::kLabel1},
+    {kIdMD5, L"EDIT", L"txtMD5", layout::kMD5},
+    {kIdLabelFile, L"STATIC", L"File:", layout::kLabelFile},
+    {kIdFileName, L"EDIT", L"txtFileName", layout::kFileName},
+    {kIdFindFileName, L"BUTTON", L"...", layout::kFindFileName},
 };
 
 inline constexpr wchar_t kWindowClass[] = L"Pellwick.frmMain";

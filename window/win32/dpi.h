@@ -2,15 +2,14 @@
 #pragma once
 
 #include "runtime/win32.h"
+#include "window/layout.h"
 
 namespace window::win32 {
 
 // The window's DPI where the system reports one per window, else the screen's, else 96.
 UINT DpiOf(HWND window);
 
-inline int TwipsToPixels(int twips, UINT dpi) {
-    return ::MulDiv(twips, static_cast<int>(dpi), 1440);
-}
+inline int TwipsToPixels(int twips, UINT dpi) { return layout::TwipsToPixels(twips, static_cast<int>(dpi)); }
 
 // The outer size of a window whose client area is the given size, at that DPI.
 SIZE WindowSizeFor(SIZE client, DWORD style, DWORD exStyle, UINT dpi);
