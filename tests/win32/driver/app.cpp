@@ -13,10 +13,12 @@ std::filesystem::path& ProgramUnderTest() {
     return path;
 }
 
-App::App(const std::filesystem::path& folder, const std::filesystem::path& workingDir) {
+App::App(const std::filesystem::path& folder, const std::filesystem::path& workingDir, bool copyProgram) {
     std::filesystem::create_directories(folder);
     exe_ = folder / L"Pellwick.exe";
-    std::filesystem::copy_file(ProgramUnderTest(), exe_, std::filesystem::copy_options::overwrite_existing);
+    if (copyProgram) {
+        std::filesystem::copy_file(ProgramUnderTest(), exe_, std::filesystem::copy_options::overwrite_existing);
+    }
     std::wstring commandLine = L"\"" + exe_.wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -100,6 +102,14 @@ bool App::HasModuleLoaded(const std::wstring& name) const {
     }
     ::CloseHandle(snapshot);
     return found;
+}
+
+std::wstring ErrorBoxWatch::CloseBox() {
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindOwnedDialog(app_.Window())) != nullptr; })) return L"";
+    const std::wstring message = DialogMessage(box);
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return message;
 }
 
 }  // namespace testwin

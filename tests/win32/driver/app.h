@@ -6,16 +6,19 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "window/win32/controls.h"
 
 namespace testwin {
 
 // Copies the program into `folder` and starts it there, with `workingDir` (or the folder)
-// as its current directory. The window is up when the constructor returns.
+// as its current directory. The window is up when the constructor returns. Without
+// `copyProgram` it starts the copy already there (another instance may be running it).
 class App {
 public:
-    explicit App(const std::filesystem::path& folder, const std::filesystem::path& workingDir = {});
+    explicit App(const std::filesystem::path& folder, const std::filesystem::path& workingDir = {},
+                 bool copyProgram = true);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -26,6 +29,7 @@ public:
     HWND DigestBox() const { return Control(window::win32::kIdMD5); }
     HWND BrowseButton() const { return Control(window::win32::kIdFindFileName); }
     HANDLE Process() const { return process_; }
+    DWORD ProcessId() const { return processId_; }
     DWORD ThreadId() const { return threadId_; }
     const std::filesystem::path& Exe() const { return exe_; }
 
@@ -46,6 +50,26 @@ private:
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
     HWND window_ = nullptr;
+};
+
+// Sets the file name from a thread of its own (the program answers only once its message box
+// is closed) and hands back the message box that the program shows, with its text.
+class ErrorBoxWatch {
+public:
+    ErrorBoxWatch(const App& app, std::wstring text) : app_(app), text_(std::move(text)) {
+        thread_ = std::thread([this] { app_.SetFileName(text_); });
+    }
+    ~ErrorBoxWatch() { thread_.join(); }
+    ErrorBoxWatch(const ErrorBoxWatch&) = delete;
+    ErrorBoxWatch& operator=(const ErrorBoxWatch&) = delete;
+
+    // The box's message, after closing it; "" when no box came.
+    std::wstring CloseBox();
+
+private:
+    const App& app_;
+    std::wstring text_;
+    std::thread thread_;
 };
 
 // The path of the program that the tests drive (given on the command line).

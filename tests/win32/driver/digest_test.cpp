@@ -131,32 +131,6 @@ TEST_F(DigestTest, NamesOutsideTheAnsiCodePageAndPathsBeyondMaxPath) {
     EXPECT_EQ(app_->Digest(), Wide(SystemMd5(content)));
 }
 
-// Sets the file name from a thread of its own (the program answers only once its message box
-// is closed) and hands back the message box that the program shows, with its text.
-class ErrorBoxWatch {
-public:
-    ErrorBoxWatch(const App& app, std::wstring text) : app_(app), text_(std::move(text)) {
-        thread_ = std::thread([this] { app_.SetFileName(text_); });
-    }
-    ~ErrorBoxWatch() { thread_.join(); }
-    ErrorBoxWatch(const ErrorBoxWatch&) = delete;
-    ErrorBoxWatch& operator=(const ErrorBoxWatch&) = delete;
-
-    // The box's message, after closing it; "" when no box came.
-    std::wstring CloseBox() {
-        HWND box = nullptr;
-        if (!WaitFor([&] { return (box = FindOwnedDialog(app_.Window())) != nullptr; })) return L"";
-        const std::wstring message = DialogMessage(box);
-        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        return message;
-    }
-
-private:
-    const App& app_;
-    std::wstring text_;
-    std::thread thread_;
-};
-
 TEST_F(DigestTest, DroppedFileNameGoesIntoTheBoxAndIsDigested) {
     const std::wstring expected = Package(L"dropped.tar.gz");
     const std::wstring path = PathOf(L"dropped.tar.gz");
