@@ -18,6 +18,8 @@
 // clang-format off
 #include <windows.h>
 #include <shlobj.h>
+
+#include "tests/win32/driver/support.h"
 // clang-format on
 
 namespace {
@@ -29,32 +31,18 @@ std::string U8(const fs::path& p) {
     return runtime::Utf16ToUtf8(p.u16string());
 }
 
+// A throwaway folder (removed with everything in it, however deep) that can hold files with
+// given attributes.
 class Folder {
 public:
-    Folder() {
-        static int count = 0;
-        path_ = fs::temp_directory_path() /
-                (L"pellwick-rt-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++count));
-        fs::create_directories(path_);
-    }
-    ~Folder() {
-        // The long-path form, so that trees deeper than MAX_PATH go too.
-        const fs::path all(L"\\\\?\\" + path_.wstring());
-        std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(all, ec); !ec && it != fs::recursive_directory_iterator();
-             it.increment(ec)) {
-            ::SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        fs::remove_all(all, ec);
-    }
-    fs::path operator/(const std::wstring& name) const { return path_ / name; }
+    fs::path operator/(const std::wstring& name) const { return tree_ / name; }
     void Write(const std::wstring& name, const std::string& bytes, DWORD attributes = 0) const {
-        std::ofstream(path_ / name, std::ios::binary) << bytes;
-        if (attributes != 0) ::SetFileAttributesW((path_ / name).c_str(), attributes);
+        testwin::WriteBytes(tree_ / name, bytes);
+        if (attributes != 0) ::SetFileAttributesW((tree_ / name).c_str(), attributes);
     }
 
 private:
-    fs::path path_;
+    testwin::TempTree tree_;
 };
 
 using testsupport::kRfc1321Suite;
