@@ -22,8 +22,7 @@ const std::string kEngineImage = testsupport::ReadFile(ENGINE_PATH);
 class ProvisioningTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::copy_file(kProbe, programDir / "probe");
-        ::chmod((programDir / "probe").c_str(), 0755);
+        testsupport::InstallProbe(kProbe, programDir);
         package = dataDir / "p.tar.gz";
         testsupport::WriteFile(package, "package content");
         expected = testsupport::Md5sumOf(package);

@@ -26,8 +26,7 @@ const std::string kEngineImage = testsupport::ReadFile(ENGINE_PATH);
 class FaultTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::copy_file(PROBE_PATH, programDir / "probe");
-        ::chmod((programDir / "probe").c_str(), 0755);
+        testsupport::InstallProbe(PROBE_PATH, programDir);
     }
 
     // A package large enough to take several reads, dated in the past so that any write
@@ -130,8 +129,7 @@ TEST_F(FaultTest, ProgramsStartingTogetherAllProvisionAndDigestRight) {
     const std::string expected = testsupport::Md5sumOf(pkg);
     for (int round = 0; round < 10; ++round) {
         const TempDir dir;
-        fs::copy_file(programDir / "probe", dir / "probe");
-        ::chmod((dir / "probe").c_str(), 0755);
+        testsupport::InstallProbe(PROBE_PATH, dir);
         const std::string script = "for i in 1 2 3 4 5 6; do \"" + (dir / "probe") + "\" \"" + pkg +
                                    "\" & done; wait";
         const auto r = testsupport::Run({"sh", "-c", script});

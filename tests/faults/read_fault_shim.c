@@ -51,7 +51,7 @@ static void Act(const char* action, const char* target) {
     }
 }
 
-ssize_t read(int fd, void* buf, size_t count) {
+__attribute__((visibility("default"))) ssize_t read(int fd, void* buf, size_t count) {
     static read_fn real;
     if (real == NULL) real = (read_fn)dlsym(RTLD_NEXT, "read");
     const char* target = getenv("PELLWICK_FAULT_PATH");

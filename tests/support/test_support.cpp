@@ -44,6 +44,13 @@ void WriteFile(const std::string& path, const std::string& content) {
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::string InstallProbe(const std::string& program, const TempDir& dir) {
+    const std::string copy = dir / "probe";
+    fs::copy_file(program, copy);
+    ::chmod(copy.c_str(), 0755);
+    return copy;
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;

@@ -23,6 +23,9 @@ private:
 };
 
 void WriteFile(const std::string& path, const std::string& content);
+// Copies a program into `dir` as `dir/probe`, runnable by anyone: that folder becomes its
+// program directory. Returns the copy's path.
+std::string InstallProbe(const std::string& program, const TempDir& dir);
 std::string ReadFile(const std::string& path);
 std::string Md5sumOf(const std::string& path);  // lowercase hex, from the md5sum tool
 
