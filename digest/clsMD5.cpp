@@ -33,21 +33,14 @@ std::string clsMD5::DigestFileToHexStr(const std::string& FileName) const {
 
     const auto buffer = std::make_unique<unsigned char[]>(kReadChunk);
     std::size_t pending = 0;  // bytes at the front of the buffer that make no whole block yet
-    std::uint64_t total = 0;
     for (;;) {
         const std::size_t got = file.Read(buffer.get() + pending, kReadChunk - pending);
         if (got == 0) break;
-        total += got;
         const std::size_t available = pending + got;
         const std::size_t whole = available - available % kBlock;
         for (std::size_t at = 0; at < whole; at += kBlock) update(&context, buffer.get() + at, kBlock);
         pending = available - whole;
         if (pending != 0) std::copy(buffer.get() + whole, buffer.get() + available, buffer.get());
-    }
-    if (total != file.Size()) {
-        // The digest of a file that changed under us belongs to no version of it.
-        throw runtime::Error(runtime::kDeviceIoError,
-                             "Cannot read " + runtime::Quoted(FileName) + ": the file changed while it was read");
     }
     update(&context, buffer.get(), pending);  // made also when nothing remains
     engine::Final(mEnginePath)(digest, &context);

@@ -24,10 +24,8 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    std::uint64_t Size() const;
     // Reads up to `capacity` bytes; 0 only at the end of the file.
     std::size_t Read(unsigned char* buffer, std::size_t capacity);
-    const std::string& Path() const { return path_; }
 
 private:
     struct Handle;
