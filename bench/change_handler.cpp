@@ -24,7 +24,7 @@ public:
     }
     std::string DigestText() const override { return digest_; }
     void SetDigestText(const std::string& text) override { digest_ = text; }
-    void* NativeHandle() const override { return nullptr; }
+    std::string BrowseForFolder(const std::string&, const std::string&, std::int32_t) override { return ""; }
     void ShowError(const std::string& message) override { error_ = message; }
     void SetBusy(bool) override {}
 

@@ -22,7 +22,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "runtime/unique_fd.h"
+#include "runtime/system_posix.h"
 
 extern char** environ;
 

@@ -1,7 +1,7 @@
-# The Windows zip: Pellwick.exe with md5.dll beside it, so that a copy unpacked where the
-# user cannot write (Program Files) finds its engine without writing it.
+# The Windows zip (cpack -G ZIP): Pellwick.exe with md5.dll beside it, so that a copy unpacked
+# where the user cannot write (Program Files) finds its engine without writing it.
 install(TARGETS Pellwick RUNTIME DESTINATION .)
-install(FILES ${CMAKE_BINARY_DIR}/engine/md5.dll DESTINATION .)
+install(FILES $<TARGET_FILE:md5> DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Pellwick)
 set(CPACK_PACKAGE_VENDOR Quorrel)

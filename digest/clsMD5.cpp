@@ -28,8 +28,8 @@ std::string clsMD5::DigestFileToHexStr(const std::string& FileName) const {
     unsigned char digest[16] = {};
     runtime::InputFile file(FileName);  // opened before any engine call
 
-    engine::Init(mEnginePath)(&context);
-    const auto update = engine::Update(mEnginePath);
+    const engine::Functions& md5 = engine::Bind(mEnginePath);
+    md5.Init(&context);
 
     const auto buffer = std::make_unique<unsigned char[]>(kReadChunk);
     std::size_t pending = 0;  // bytes at the front of the buffer that make no whole block yet
@@ -38,22 +38,23 @@ std::string clsMD5::DigestFileToHexStr(const std::string& FileName) const {
         if (got == 0) break;
         const std::size_t available = pending + got;
         const std::size_t whole = available - available % kBlock;
-        for (std::size_t at = 0; at < whole; at += kBlock) update(&context, buffer.get() + at, kBlock);
+        for (std::size_t at = 0; at < whole; at += kBlock) md5.Update(&context, buffer.get() + at, kBlock);
         pending = available - whole;
         if (pending != 0) std::copy(buffer.get() + whole, buffer.get() + available, buffer.get());
     }
-    update(&context, buffer.get(), pending);  // made also when nothing remains
-    engine::Final(mEnginePath)(digest, &context);
+    md5.Update(&context, buffer.get(), pending);  // made also when nothing remains
+    md5.Final(digest, &context);
     return BytesToHexStr(digest);
 }
 
 std::string clsMD5::DigestStrToHexStr(const std::string& SourceString) const {
     MD5Context context{};
     unsigned char digest[16] = {};
-    engine::Init(mEnginePath)(&context);
+    const engine::Functions& md5 = engine::Bind(mEnginePath);
+    md5.Init(&context);
     const auto bytes = StringToBytes(SourceString);
-    engine::Update(mEnginePath)(&context, bytes.data(), bytes.size() - 1);  // not the closing 0
-    engine::Final(mEnginePath)(digest, &context);
+    md5.Update(&context, bytes.data(), bytes.size() - 1);  // not the closing 0
+    md5.Final(digest, &context);
     return BytesToHexStr(digest);
 }
 

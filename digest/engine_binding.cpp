@@ -1,44 +1,50 @@
 #include "digest/engine_binding.h"
 
-#include <atomic>
 #include <mutex>
+#include <optional>
 
+#include "runtime/error.h"
 #include "runtime/library.h"
 
 namespace digest::engine {
 
 namespace {
 
-std::mutex gBindLock;
-std::atomic<void*> gLibrary{nullptr};
-std::string gLibraryPath;  // guarded by gBindLock; set once with gLibrary
+std::mutex gLock;
+// Guarded by gLock. The library stays loaded even when binding a function failed, so that
+// its file is never rewritten under the mapping.
+void* gLibrary = nullptr;
+std::string gLibraryPath;
+std::optional<Functions> gFunctions;
 
 template <typename Fn>
-Fn Bind(std::atomic<Fn>& slot, const char* name, const std::string& libraryPath) {
-    if (Fn fn = slot.load(std::memory_order_acquire)) return fn;
-    const std::lock_guard<std::mutex> lock(gBindLock);
-    if (Fn fn = slot.load(std::memory_order_relaxed)) return fn;
-    void* library = gLibrary.load(std::memory_order_relaxed);
-    if (library == nullptr) {
-        library = runtime::LoadLibraryForever(libraryPath);
-        gLibraryPath = libraryPath;
-        gLibrary.store(library, std::memory_order_release);
-    }
-    const auto fn = reinterpret_cast<Fn>(runtime::FindEntryPoint(library, name, gLibraryPath));
-    slot.store(fn, std::memory_order_release);
-    return fn;
+Fn EntryPoint(const char* name) {
+    return reinterpret_cast<Fn>(runtime::FindEntryPoint(gLibrary, name, gLibraryPath));
 }
-
-std::atomic<InitFn> gInit{nullptr};
-std::atomic<UpdateFn> gUpdate{nullptr};
-std::atomic<FinalFn> gFinal{nullptr};
 
 }  // namespace
 
-InitFn Init(const std::string& libraryPath) { return Bind(gInit, "MD5Init", libraryPath); }
-UpdateFn Update(const std::string& libraryPath) { return Bind(gUpdate, "MD5Update", libraryPath); }
-FinalFn Final(const std::string& libraryPath) { return Bind(gFinal, "MD5Final", libraryPath); }
+const Functions& Bind(const std::string& libraryPath) {
+    const std::lock_guard<std::mutex> lock(gLock);
+    if (gLibrary == nullptr) {
+        gLibrary = runtime::LoadLibraryForever(libraryPath);
+        gLibraryPath = libraryPath;
+    } else if (libraryPath != gLibraryPath) {
+        throw runtime::Error(runtime::kDllLoadError, "Cannot load the engine library " + runtime::Quoted(libraryPath) +
+                                                         ": the engine " + runtime::Quoted(gLibraryPath) +
+                                                         " is already loaded");
+    }
+    if (!gFunctions) {
+        gFunctions = Functions{EntryPoint<decltype(Functions::Init)>("MD5Init"),
+                               EntryPoint<decltype(Functions::Update)>("MD5Update"),
+                               EntryPoint<decltype(Functions::Final)>("MD5Final")};
+    }
+    return *gFunctions;
+}
 
-bool IsLoaded() { return gLibrary.load(std::memory_order_acquire) != nullptr; }
+bool IsLoaded() {
+    const std::lock_guard<std::mutex> lock(gLock);
+    return gLibrary != nullptr;
+}
 
 }  // namespace digest::engine

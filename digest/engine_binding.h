@@ -1,5 +1,6 @@
-// The three engine functions, each bound by name on its first call. The library is loaded
-// once per process, from one full path, and never unloaded.
+// The engine library's three functions, bound together when a digest first needs them. The
+// library is loaded once per process, from the one full path that digest objects name, and
+// never unloaded; the bound functions may be called from any thread.
 #pragma once
 
 #include <cstddef>
@@ -9,14 +10,15 @@
 
 namespace digest::engine {
 
-using InitFn = void (*)(MD5Context*);
-using UpdateFn = void (*)(MD5Context*, const unsigned char*, std::size_t);
-using FinalFn = void (*)(unsigned char*, MD5Context*);
+struct Functions {
+    void (*Init)(MD5Context*);
+    void (*Update)(MD5Context*, const unsigned char*, std::size_t);
+    void (*Final)(unsigned char*, MD5Context*);
+};
 
-// Each returns the bound function, loading `libraryPath` first when no engine is loaded yet.
-InitFn Init(const std::string& libraryPath);
-UpdateFn Update(const std::string& libraryPath);
-FinalFn Final(const std::string& libraryPath);
+// The engine's functions, loading the library at `libraryPath` and binding them on the
+// first call. Throws the runtime's library errors; a later call retries.
+const Functions& Bind(const std::string& libraryPath);
 
 // True once this process has loaded the engine library.
 bool IsLoaded();

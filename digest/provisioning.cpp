@@ -11,6 +11,7 @@ namespace digest {
 void clsMD5::Class_Initialize() {
     // "/" even after a root directory's separator: the platform reads the doubled one fine.
     mEnginePath = runtime::ProgramDirectory() + "/" + runtime::kEngineFileName;
+    // The result is always True; the design names it, and nothing reads it.
     ExtractResourceToFile(mEnginePath, 101, "DLL");
 }
 

@@ -8,7 +8,7 @@
 
 #include "runtime/error.h"
 #include "runtime/files.h"
-#include "runtime/unique_fd.h"
+#include "runtime/system_posix.h"
 
 namespace runtime {
 
@@ -73,7 +73,7 @@ InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_u
         throw Error(kBadFileName, "Cannot open " + Quoted(path) + " for reading: the name holds a NUL character");
     }
     // O_NONBLOCK keeps a FIFO from hanging the window; it means nothing for a regular file.
-    handle_->fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    handle_->fd.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!handle_->fd.Valid()) ThrowOpenError(path, errno);
     struct stat st {};
     if (::fstat(handle_->fd.Get(), &st) != 0) ThrowOpenError(path, errno);
@@ -138,13 +138,7 @@ void ReplaceFileAtomically(const std::string& path, std::span<const unsigned cha
     std::string temp = ParentOf(path) + "/." + name + ".XXXXXX";
     UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.Valid()) throw Error(kPathFileAccessError, "Cannot create a file beside " + Quoted(path) + ": " + Reason(errno));
-    struct Cleanup {
-        const std::string& file;
-        bool armed = true;
-        ~Cleanup() {
-            if (armed) ::unlink(file.c_str());
-        }
-    } cleanup{temp};
+    ScopeGuard removeTemp([&temp] { ::unlink(temp.c_str()); });
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd.Get(), data.data() + done, data.size() - done);
@@ -159,7 +153,7 @@ void ReplaceFileAtomically(const std::string& path, std::span<const unsigned cha
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         throw Error(kPathFileAccessError, "Cannot replace " + Quoted(path) + ": " + Reason(errno));
     }
-    cleanup.armed = false;
+    removeTemp.Dismiss();
 }
 
 }  // namespace runtime

@@ -4,7 +4,7 @@
 
 #include "runtime/error.h"
 #include "runtime/files.h"
-#include "runtime/win32.h"
+#include "runtime/system_win32.h"
 
 namespace runtime {
 
@@ -70,8 +70,8 @@ std::string FindFirstMatch(const std::string& text) {
     // name short at the system call, name no file here.
     if (text.empty() || text.find_first_of(std::string("*?<>\"\0", 6)) != std::string::npos) return "";
     WIN32_FIND_DATAW data{};
-    const win32::UniqueFind find(
-        ::FindFirstFileExW(FilePath(text).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    const win32::UniqueFind find(win32::NullIfInvalid(
+        ::FindFirstFileExW(FilePath(text).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0)));
     if (!find.Valid()) return "";
     constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
@@ -89,8 +89,8 @@ InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_u
         throw Error(kBadFileName, "Cannot open " + Quoted(path) + " for reading: the name holds a NUL character");
     }
     // Others may read the package meanwhile, but nobody may change it under the digest.
-    handle_->file = UniqueHandle(::CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    handle_->file.Reset(win32::NullIfInvalid(::CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
     if (!handle_->file.Valid()) ThrowOpenError(path, ::GetLastError());
     if (::GetFileType(handle_->file.Get()) != FILE_TYPE_DISK) {
         throw Error(kPathFileAccessError, "Cannot open " + Quoted(path) + " for reading: not a regular file");
@@ -109,9 +109,9 @@ std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
 }
 
 bool FileHoldsExactly(const std::string& path, std::span<const unsigned char> data) {
-    const UniqueHandle file(::CreateFileW(FilePath(path).c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
+    const UniqueHandle file(win32::NullIfInvalid(::CreateFileW(FilePath(path).c_str(), GENERIC_READ,
+                                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                               nullptr, OPEN_EXISTING, 0, nullptr)));
     LARGE_INTEGER size{};
     if (!file.Valid() || !::GetFileSizeEx(file.Get(), &size)) return false;
     if (static_cast<std::uint64_t>(size.QuadPart) != data.size()) return false;
@@ -138,18 +138,12 @@ bool IsReadOnlyFile(const std::string& path) {
 void ReplaceFileAtomically(const std::string& path, std::span<const unsigned char> data) {
     const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
     const std::wstring wideTemp = FilePath(temp);
-    struct Cleanup {
-        const std::wstring& file;
-        bool armed = true;
-        ~Cleanup() {
-            if (armed) ::DeleteFileW(file.c_str());
-        }
-    } cleanup{wideTemp};
+    runtime::ScopeGuard removeTemp([&wideTemp] { ::DeleteFileW(wideTemp.c_str()); });
     {
-        const UniqueHandle file(::CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                              FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        const UniqueHandle file(win32::NullIfInvalid(
+            ::CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
         if (!file.Valid()) {
-            cleanup.armed = false;  // nothing was created
+            removeTemp.Dismiss();  // nothing was created
             throw Error(kPathFileAccessError, "Cannot create " + Quoted(temp) + ": " + Reason(::GetLastError()));
         }
         std::size_t done = 0;
@@ -169,7 +163,7 @@ void ReplaceFileAtomically(const std::string& path, std::span<const unsigned cha
     if (!::MoveFileExW(wideTemp.c_str(), FilePath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         throw Error(kPathFileAccessError, "Cannot replace " + Quoted(path) + ": " + Reason(::GetLastError()));
     }
-    cleanup.armed = false;
+    removeTemp.Dismiss();
 }
 
 }  // namespace runtime

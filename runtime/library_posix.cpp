@@ -10,7 +10,7 @@
 
 #include "runtime/error.h"
 #include "runtime/library.h"
-#include "runtime/unique_fd.h"
+#include "runtime/system_posix.h"
 
 namespace runtime {
 

@@ -1,6 +1,6 @@
 #include "runtime/error.h"
 #include "runtime/library.h"
-#include "runtime/win32.h"
+#include "runtime/system_win32.h"
 
 namespace runtime {
 

@@ -1,7 +1,7 @@
 // Resources of a Windows executable: the PE resources that its .rc file put there.
 #include "runtime/error.h"
 #include "runtime/resources.h"
-#include "runtime/win32.h"
+#include "runtime/system_win32.h"
 
 namespace runtime {
 

@@ -3,7 +3,7 @@
 
 #include "runtime/error.h"
 #include "runtime/settings.h"
-#include "runtime/win32.h"
+#include "runtime/system_win32.h"
 
 namespace runtime {
 

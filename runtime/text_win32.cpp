@@ -1,5 +1,5 @@
 #include "runtime/text.h"
-#include "runtime/win32.h"
+#include "runtime/system_win32.h"
 
 namespace runtime {
 

@@ -13,9 +13,9 @@
 
 namespace modBrowseForFolder {
 
-BrowseDialog::BrowseDialog(QWidget* owner, const QString& title, std::int32_t flags, Callback callback)
+BrowseDialog::BrowseDialog(QWidget* owner, const QString& title, const QString& startDir, std::int32_t flags)
     : QDialog(owner), model_(new QFileSystemModel(this)), tree_(new QTreeView(this)), status_(new QLabel(this)),
-      callback_(std::move(callback)) {
+      startDir_(startDir) {
     setObjectName("browseDialog");
     setWindowTitle(tr("Browse"));
     setModal(true);
@@ -30,11 +30,11 @@ BrowseDialog::BrowseDialog(QWidget* owner, const QString& title, std::int32_t fl
 
     status_->setObjectName("browseStatus");
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    status_->setVisible((flags & BIF_STATUSTEXT) != 0);
+    status_->setVisible((flags & kBifStatusText) != 0);
     layout->addWidget(status_);
 
     QDir::Filters filters = QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot;  // hidden items stay out
-    if (flags & BIF_BROWSEINCLUDEFILES) filters |= QDir::Files;
+    if (flags & kBifBrowseIncludeFiles) filters |= QDir::Files;
     model_->setFilter(filters);
     model_->setRootPath(QDir::rootPath());
     tree_->setObjectName("browseTree");
@@ -60,7 +60,7 @@ void BrowseDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (initialised_) return;
     initialised_ = true;
-    callback_(this, BFFM_INITIALIZED, nullptr);
+    SetSelection(startDir_);
 }
 
 void BrowseDialog::SetSelection(const QString& path) {
@@ -82,8 +82,6 @@ void BrowseDialog::OnDirectoryLoaded(const QString& directory) {
     if (model_->filePath(index.parent()) == directory) pendingScroll_.clear();
 }
 
-void BrowseDialog::SetStatusText(const QString& text) { status_->setText(text); }
-
 QString BrowseDialog::PathOf(const QModelIndex& index) const {
     return index.isValid() ? QDir::cleanPath(model_->filePath(index)) : QString();
 }
@@ -91,7 +89,9 @@ QString BrowseDialog::PathOf(const QModelIndex& index) const {
 QString BrowseDialog::SelectedPath() const { return PathOf(tree_->currentIndex()); }
 
 void BrowseDialog::OnCurrentChanged(const QModelIndex& current) {
-    callback_(this, BFFM_SELCHANGED, &current);
+    // An item without a path leaves the status as it was.
+    const QString path = PathOf(current);
+    if (!path.isEmpty()) status_->setText(path);
 }
 
 }  // namespace modBrowseForFolder

@@ -1,12 +1,10 @@
 // The Linux browse dialog: a tree of the file system's folders (and files), a status line
-// and OK/Cancel. It reports "initialised" and "selection changed" to a callback, as the
-// shell's browse dialog does on Windows.
+// that shows the selected item's path, and OK/Cancel. It opens with the start folder selected.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 #include <cstdint>
-#include <functional>
 
 class QFileSystemModel;
 class QLabel;
@@ -17,28 +15,24 @@ namespace modBrowseForFolder {
 
 class BrowseDialog : public QDialog {
 public:
-    // The callback gets the dialog, the message and, for a selection change, the newly
-    // selected item.
-    using Callback = std::function<int(BrowseDialog*, unsigned, const QModelIndex*)>;
+    // `flags` are the modBrowseForFolder::kBif... bits.
+    BrowseDialog(QWidget* owner, const QString& title, const QString& startDir, std::int32_t flags);
 
-    BrowseDialog(QWidget* owner, const QString& title, std::int32_t flags, Callback callback);
-
-    void SetSelection(const QString& path);  // selects, expands and scrolls to the path
-    void SetStatusText(const QString& text);
-    QString PathOf(const QModelIndex& index) const;  // "" for an item without a path
-    QString SelectedPath() const;
+    QString SelectedPath() const;  // "" when nothing with a path is selected
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void SetSelection(const QString& path);  // selects, expands and scrolls to the path
+    QString PathOf(const QModelIndex& index) const;
     void OnCurrentChanged(const QModelIndex& current);
     void OnDirectoryLoaded(const QString& directory);
 
     QFileSystemModel* model_;
     QTreeView* tree_;
     QLabel* status_;
-    Callback callback_;
+    QString startDir_;
     bool initialised_ = false;
     QString pendingScroll_;  // a selected path whose rows are still loading
 };

@@ -1,4 +1,5 @@
-#include "shell/modBrowseForFolder.h"
+#include "shell/modBrowseForFolder_win32.h"
+
 #include "shell/shell_win32.h"
 
 namespace modBrowseForFolder {
@@ -26,24 +27,26 @@ int CALLBACK BrowseCallbackProc(HWND dialog, UINT message, LPARAM param, LPARAM 
 }
 
 // Pointer-sized, so that no address is cut on 64-bit Windows.
-LONG_PTR AddressToLong(BFFCALLBACK address) {
-    return reinterpret_cast<LONG_PTR>(address);
-}
+LONG_PTR AddressToLong(BFFCALLBACK address) { return reinterpret_cast<LONG_PTR>(address); }
 
 }  // namespace
 
-std::string BrowseForFolder(void* owner, const std::string& title, const std::string& startDir, std::int32_t flags) {
+std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& startDir, std::int32_t flags) {
     mStartDir = runtime::win32::Wide(startDir) + L'\0';
     const std::wstring titleCopy = runtime::win32::Wide(title);
-    const shell::win32::ComApartment com;  // the new dialog style hosts COM controls
+    // The new dialog style hosts COM controls; every successful initialisation is undone.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const runtime::ScopeGuard uninitialize([com] {
+        if (SUCCEEDED(com)) ::CoUninitialize();
+    });
 
     BROWSEINFOW info{};
-    info.hwndOwner = static_cast<HWND>(owner);
+    info.hwndOwner = owner;
     info.lpszTitle = titleCopy.c_str();
     info.ulFlags = static_cast<UINT>(flags);
     info.lpfn = reinterpret_cast<BFFCALLBACK>(AddressToLong(&BrowseCallbackProc));
     const shell::win32::UniqueItemList chosen(::SHBrowseForFolderW(&info));
-    if (chosen.Get() == nullptr) return "";
+    if (!chosen) return "";
     // An item without a file-system path gives "", which the caller reads as nothing chosen.
     return runtime::win32::Narrow(shell::win32::PathOf(chosen.Get()));
 }

@@ -8,7 +8,7 @@
 namespace modSpecialFolders {
 
 std::string GetSpecialFolder(std::int32_t folderId) {
-    if (folderId != CSIDL_PERSONAL) return "";
+    if (folderId != kCsidlPersonal) return "";
     const QString path = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     // Qt names ~/Documents even where there is none; a folder that is not there is none.
     if (path.isEmpty() || !QFileInfo(path).isDir()) return "";

@@ -7,7 +7,6 @@
 #include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
-#include "shell/modBrowseForFolder.h"
 #include "window/modPublics.h"
 
 namespace window {
@@ -88,7 +87,7 @@ void frmMain::txtFileName_Change() {
 
 void frmMain::cmdFindFileName_Click() {
     const std::string startDir = modPublics::ReadInstallerDirectory();
-    const std::string chosen = modBrowseForFolder::BrowseForFolder(view_.NativeHandle(), "", startDir, kBrowseFlags);
+    const std::string chosen = view_.BrowseForFolder("", startDir, kBrowseFlags);
     if (chosen.empty()) return;
     view_.SetFileNameText(chosen);
 }

@@ -2,7 +2,10 @@
 // controls, implements MainView, and calls the On... boundaries from its events.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "shell/modBrowseForFolder.h"
 
 namespace window {
 
@@ -15,7 +18,10 @@ public:
     virtual void SetFileNameText(const std::string& text) = 0;
     virtual std::string DigestText() const = 0;
     virtual void SetDigestText(const std::string& text) = 0;
-    virtual void* NativeHandle() const = 0;  // owner of dialogs
+    // The platform's modal browse dialog, owned by this window: the chosen item's full path,
+    // or "" when the person cancelled.
+    virtual std::string BrowseForFolder(const std::string& title, const std::string& startDir,
+                                        std::int32_t flags) = 0;
     virtual void ShowError(const std::string& message) = 0;  // modal, owned by the window
     virtual void SetBusy(bool busy) = 0;  // the wait cursor while a digest runs
 };
@@ -23,7 +29,10 @@ public:
 class frmMain {
 public:
     static constexpr char kCaption[] = "Pellwick";
-    static constexpr int kBrowseFlags = 16454;  // folders and files, status text, new style
+    // Folders and files, the selected item's path as status text, the new dialog style.
+    static constexpr std::int32_t kBrowseFlags =
+        modBrowseForFolder::kBifDontGoBelowDomain | modBrowseForFolder::kBifStatusText |
+        modBrowseForFolder::kBifNewDialogStyle | modBrowseForFolder::kBifBrowseIncludeFiles;
 
     explicit frmMain(MainView& view) : view_(view) {}
 

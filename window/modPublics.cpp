@@ -8,7 +8,7 @@ namespace modPublics {
 std::string mDefaultDir;
 
 std::string ReadInstallerDirectory() {
-    const std::string documents = modSpecialFolders::GetSpecialFolder(modSpecialFolders::CSIDL_PERSONAL);
+    const std::string documents = modSpecialFolders::GetSpecialFolder(modSpecialFolders::kCsidlPersonal);
     return runtime::GetSetting(kSettingsApp, kSettingsSection, kSettingsKey, documents);
 }
 

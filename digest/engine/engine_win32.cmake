@@ -16,8 +16,8 @@ else()
   get_filename_component(_host "${_host}" NAME)
   add_custom_command(
     OUTPUT ${_libmd} ${_dir}/include/md5.h
-    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/build-libmd-win32.sh ${_dir} ${_host}
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/build-libmd-win32.sh
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/build_libmd_win32.sh ${_dir} ${_host}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/build_libmd_win32.sh
     COMMENT "Fetching libmd's source package and cross-building it"
     VERBATIM)
   add_custom_target(libmd_win32 DEPENDS ${_libmd} ${_dir}/include/md5.h)
@@ -33,3 +33,20 @@ target_link_libraries(md5 PRIVATE ${_libmd})
 if(NOT MSVC)
   target_link_options(md5 PRIVATE -static -s)
 endif()
+
+# On Windows the resource is a PE resource. Each carrying target gets its own copy of the
+# image and a one-line .rc that names it, so the resource is rebuilt whenever the engine is.
+function(pellwick_carry_engine target engine)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_engine)
+  configure_file(${PROJECT_SOURCE_DIR}/resources/engine.rc ${dir}/engine.rc COPYONLY)
+  add_custom_command(
+    OUTPUT ${dir}/md5.dll
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${engine}> ${dir}/md5.dll
+    DEPENDS ${engine}
+    VERBATIM)
+  add_custom_target(${target}_engine_image DEPENDS ${dir}/md5.dll)
+  add_dependencies(${target} ${target}_engine_image)
+  set_source_files_properties(${dir}/engine.rc PROPERTIES OBJECT_DEPENDS ${dir}/md5.dll)
+  target_sources(${target} PRIVATE ${dir}/engine.rc)
+  target_include_directories(${target} PRIVATE ${dir})
+endfunction()

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "digest/clsMD5.h"
-#include "runtime/unique_fd.h"
+#include "runtime/system_posix.h"
 #include "tests/support/test_support.h"
 
 namespace {

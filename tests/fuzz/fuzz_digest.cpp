@@ -44,15 +44,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const digest::clsMD5 md5;
     digest::MD5Context context{};
     unsigned char out[16];
-    digest::engine::Init(md5.EnginePath())(&context);
-    const auto update = digest::engine::Update(md5.EnginePath());
+    const digest::engine::Functions& engine = digest::engine::Bind(md5.EnginePath());
+    engine.Init(&context);
     std::size_t at = 0;
     for (unsigned step = 1; at < length; ++step) {
         const std::size_t piece = std::min<std::size_t>(length - at, 1 + (seed * step * 37u) % 131u);
-        update(&context, message + at, piece);
+        engine.Update(&context, message + at, piece);
         at += piece;
     }
-    digest::engine::Final(md5.EnginePath())(out, &context);
+    engine.Final(out, &context);
     if (digest::clsMD5::BytesToHexStr(out) != oneShot) std::abort();
 
     FILE* f = std::fopen(gFile.c_str(), "wb");

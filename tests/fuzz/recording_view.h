@@ -19,7 +19,7 @@ public:
     }
     std::string DigestText() const override { return digest; }
     void SetDigestText(const std::string& text) override { digest = text; }
-    void* NativeHandle() const override { return nullptr; }
+    std::string BrowseForFolder(const std::string&, const std::string&, std::int32_t) override { return ""; }
     void ShowError(const std::string& message) override { errors.push_back(message); }
     void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
 

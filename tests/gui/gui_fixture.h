@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "tests/support/test_support.h"
-#include "window/qt/MainWindow.h"
+#include "window/main_window_qt.h"
 
 namespace guitest {
 

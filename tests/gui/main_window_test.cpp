@@ -20,7 +20,7 @@
 
 #include "tests/gui/gui_fixture.h"
 #include "window/modPublics.h"
-#include "window/qt/MainWindow.h"
+#include "window/main_window_qt.h"
 
 using guitest::Sandbox;
 

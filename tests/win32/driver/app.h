@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "window/win32/controls.h"
+#include "window/controls_win32.h"
 
 namespace testwin {
 

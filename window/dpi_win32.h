@@ -1,7 +1,7 @@
 // The DPI a window is shown at, and what follows from it: pixels and the message font.
 #pragma once
 
-#include "runtime/win32.h"
+#include "runtime/system_win32.h"
 #include "window/layout.h"
 
 namespace window::win32 {
@@ -14,24 +14,8 @@ inline int TwipsToPixels(int twips, UINT dpi) { return layout::TwipsToPixels(twi
 // The outer size of a window whose client area is the given size, at that DPI.
 SIZE WindowSizeFor(SIZE client, DWORD style, DWORD exStyle, UINT dpi);
 
-// The system's message font at that DPI; owned by the caller.
+// The system's message font at that DPI, owned by the caller; null when none could be made.
 HFONT CreateMessageFont(UINT dpi);
-
-// Owns a GDI font.
-class UniqueFont {
-public:
-    UniqueFont() = default;
-    ~UniqueFont() { Reset(nullptr); }
-    UniqueFont(const UniqueFont&) = delete;
-    UniqueFont& operator=(const UniqueFont&) = delete;
-    HFONT Get() const { return font_; }
-    void Reset(HFONT font) {
-        if (font_ != nullptr) ::DeleteObject(font_);
-        font_ = font;
-    }
-
-private:
-    HFONT font_ = nullptr;
-};
+using UniqueFont = runtime::UniqueResource<HFONT, &::DeleteObject>;
 
 }  // namespace window::win32

@@ -1,15 +1,15 @@
 // The Win32 front end of frmMain: a fixed tool window with two rows of controls.
 #pragma once
 
-#include "runtime/win32.h"
+#include "runtime/system_win32.h"
 
-// After <windows.h>, which runtime/win32.h brings in.
+// After <windows.h>, which runtime/system_win32.h brings in.
 // clang-format off
 #include <shellapi.h>
 // clang-format on
 
 #include "window/frmMain.h"
-#include "window/win32/dpi.h"
+#include "window/dpi_win32.h"
 
 namespace window::win32 {
 
@@ -27,7 +27,7 @@ public:
     void SetFileNameText(const std::string& text) override;
     std::string DigestText() const override;
     void SetDigestText(const std::string& text) override;
-    void* NativeHandle() const override { return hwnd_; }
+    std::string BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) override;
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
 

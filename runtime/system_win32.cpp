@@ -1,4 +1,4 @@
-#include "runtime/win32.h"
+#include "runtime/system_win32.h"
 
 #include <vector>
 

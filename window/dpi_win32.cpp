@@ -1,4 +1,4 @@
-#include "window/win32/dpi.h"
+#include "window/dpi_win32.h"
 
 namespace window::win32 {
 
@@ -14,8 +14,9 @@ Fn User32Function(const char* name) {
 
 UINT ScreenDpi() {
     const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    if (screen == nullptr) return 96;
+    const runtime::ScopeGuard release([screen] { ::ReleaseDC(nullptr, screen); });
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
@@ -43,9 +44,7 @@ HFONT CreateMessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (forDpi == nullptr || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-            return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-        }
+        if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
         metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), ScreenDpi());
     }
     return ::CreateFontIndirectW(&metrics.lfMessageFont);

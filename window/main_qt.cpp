@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "window/qt/MainWindow.h"
+#include "window/main_window_qt.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

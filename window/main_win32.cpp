@@ -1,7 +1,7 @@
 // Pellwick.exe: the main window is the whole program. It takes no command line.
-#include "window/win32/MainWindow.h"
+#include "window/main_window_win32.h"
 
-// After <windows.h>, which MainWindow.h brings in.
+// After <windows.h>, which main_window_win32.h brings in.
 // clang-format off
 #include <commctrl.h>
 // clang-format on
@@ -10,13 +10,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 
-    window::win32::MainWindow window(instance);
-    if (!window.Create(showCommand)) return 1;
+    window::win32::MainWindow mainWindow(instance);
+    if (!mainWindow.Create(showCommand)) return 1;
 
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         // Tab and Shift+Tab through the controls, as in a dialog.
-        if (::IsDialogMessageW(window.Handle(), &message)) continue;
+        if (::IsDialogMessageW(mainWindow.Handle(), &message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

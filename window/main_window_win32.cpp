@@ -1,8 +1,9 @@
-#include "window/win32/MainWindow.h"
+#include "window/main_window_win32.h"
 
 #include <vector>
 
-#include "window/win32/controls.h"
+#include "shell/modBrowseForFolder_win32.h"
+#include "window/controls_win32.h"
 
 namespace window::win32 {
 
@@ -22,17 +23,8 @@ std::string TextOf(HWND control) {
     return Narrow(std::wstring(text.data(), static_cast<std::size_t>(got > 0 ? got : 0)));
 }
 
-class DropHandle {
-public:
-    explicit DropHandle(HDROP drop) : drop_(drop) {}
-    ~DropHandle() { ::DragFinish(drop_); }
-    DropHandle(const DropHandle&) = delete;
-    DropHandle& operator=(const DropHandle&) = delete;
-    HDROP Get() const { return drop_; }
+using UniqueDrop = runtime::UniqueResource<HDROP, &::DragFinish>;
 
-private:
-    HDROP drop_;
-};
 
 }  // namespace
 
@@ -128,12 +120,14 @@ void MainWindow::Layout(UINT dpi) {
     const SIZE outer = WindowSizeFor(client, kStyle, kExStyle, dpi);
     ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     font_.Reset(CreateMessageFont(dpi));
+    // The stock font is the system's to keep; it stands in when no message font was made.
+    const HGDIOBJ font = font_ ? font_.Get() : ::GetStockObject(DEFAULT_GUI_FONT);
     for (const auto& c : kControls) {
         const HWND control = Control(c.id);
         ::SetWindowPos(control, nullptr, TwipsToPixels(c.twips.left, dpi), TwipsToPixels(c.twips.top, dpi),
                        TwipsToPixels(c.twips.width, dpi), TwipsToPixels(c.twips.height, dpi),
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 }
 
@@ -143,7 +137,7 @@ void MainWindow::OnCommand(int id, int code) {
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {
-    const DropHandle owned(drop);
+    const UniqueDrop owned(drop);
     const UINT length = ::DragQueryFileW(owned.Get(), 0, nullptr, 0);
     if (length == 0) return;
     std::vector<wchar_t> path(length + 1, L'\0');
@@ -188,6 +182,10 @@ std::string MainWindow::DigestText() const {
 
 void MainWindow::SetDigestText(const std::string& text) {
     ::SetWindowTextW(Control(kIdMD5), Wide(text).c_str());
+}
+
+std::string MainWindow::BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) {
+    return modBrowseForFolder::BrowseForFolder(hwnd_, title, startDir, flags);
 }
 
 void MainWindow::ShowError(const std::string& message) {

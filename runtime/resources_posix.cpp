@@ -2,7 +2,7 @@
 // executable carries.
 #include "runtime/error.h"
 #include "runtime/resources.h"
-#include "runtime/resources_embedded.h"
+#include "runtime/resources_posix.h"
 
 namespace runtime {
 

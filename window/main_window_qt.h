@@ -20,7 +20,7 @@ public:
     void SetFileNameText(const std::string& text) override;
     std::string DigestText() const override;
     void SetDigestText(const std::string& text) override;
-    void* NativeHandle() const override;
+    std::string BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) override;
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
 

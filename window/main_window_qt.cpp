@@ -1,5 +1,6 @@
-#include "window/qt/MainWindow.h"
+#include "window/main_window_qt.h"
 
+#include "shell/modBrowseForFolder_qt.h"
 #include "window/layout.h"
 
 #include <QApplication>
@@ -101,7 +102,9 @@ std::string MainWindow::DigestText() const { return txtMD5_->text().toStdString(
 
 void MainWindow::SetDigestText(const std::string& text) { txtMD5_->setText(QString::fromStdString(text)); }
 
-void* MainWindow::NativeHandle() const { return const_cast<MainWindow*>(this); }
+std::string MainWindow::BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) {
+    return modBrowseForFolder::BrowseForFolder(this, title, startDir, flags);
+}
 
 void MainWindow::ShowError(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, frmMain::kCaption, QString::fromStdString(message), QMessageBox::Ok, this);

@@ -5,7 +5,7 @@ math(EXPR size "${hexLength} / 2")
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
 string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],){32})" "\\1\n" bytes "${bytes}")
 file(WRITE "${OUTPUT}.tmp" "// Generated from ${INPUT}; do not edit.
-#include \"runtime/resources_embedded.h\"
+#include \"runtime/resources_posix.h\"
 
 namespace {
 alignas(16) const unsigned char kEngineImage[${size}] = {

@@ -1,0 +1,35 @@
+// Helpers shared by the Win32 halves of runtime/, shell/ and window/: handle owners, the
+// system's reason for a failure, and paths in the form the wide file APIs take at any length.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+
+#include "runtime/unique_resource.h"
+
+namespace runtime::win32 {
+
+// The text of a system error code, without the trailing line break.
+std::string Reason(DWORD code);
+
+std::wstring Wide(const std::string& utf8);
+std::string Narrow(const std::wstring& utf16);
+
+// The path as the wide file APIs take it: with backslashes, and made absolute with the
+// long-path prefix ("\\?\" + path) once it is long enough that MAX_PATH would cut it.
+std::wstring FilePath(const std::string& utf8);
+
+// Owners of the kernel and registry handles the program opens. CreateFileW and
+// FindFirstFileExW report failure as INVALID_HANDLE_VALUE: wrap their result with
+// NullIfInvalid, so that null alone means "none".
+using UniqueHandle = UniqueResource<HANDLE, &::CloseHandle>;
+using UniqueFind = UniqueResource<HANDLE, &::FindClose>;
+using UniqueKey = UniqueResource<HKEY, &::RegCloseKey>;
+
+inline HANDLE NullIfInvalid(HANDLE handle) { return handle == INVALID_HANDLE_VALUE ? nullptr : handle; }
+
+}  // namespace runtime::win32
