@@ -19,9 +19,13 @@ constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
 }  // namespace
 
-clsMD5::clsMD5() { Class_Initialize(); }
+clsMD5::clsMD5() {
+    Class_Initialize();
+}
 
-clsMD5::~clsMD5() { Class_Terminate(); }
+clsMD5::~clsMD5() {
+    Class_Terminate();
+}
 
 std::string clsMD5::DigestFileToHexStr(const std::string& FileName) const {
     MD5Context context{};
@@ -63,7 +67,8 @@ std::vector<unsigned char> clsMD5::StringToBytes(const std::string& text) {
     std::vector<unsigned char> bytes(units.size() + 1, 0);
     for (std::size_t i = 0; i < units.size(); ++i) {
         const unsigned code = runtime::AnsiCodeOf(units[i]);
-        if (code > 255) throw runtime::Error(runtime::kOverflow, "Overflow: a character of the text has no single-byte code");
+        if (code > 255)
+            throw runtime::Error(runtime::kOverflow, "Overflow: a character of the text has no single-byte code");
         bytes[i] = static_cast<unsigned char>(code);
     }
     return bytes;

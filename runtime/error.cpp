@@ -2,6 +2,8 @@
 
 namespace runtime {
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
 
 }  // namespace runtime

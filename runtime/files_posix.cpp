@@ -14,7 +14,9 @@ namespace runtime {
 
 namespace {
 
-std::string Reason(int err) { return std::strerror(err); }
+std::string Reason(int err) {
+    return std::strerror(err);
+}
 
 std::string ParentOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -26,16 +28,16 @@ std::string ParentOf(const std::string& path) {
 [[noreturn]] void ThrowOpenError(const std::string& path, int err) {
     const std::string text = "Cannot open " + Quoted(path) + " for reading: ";
     switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        throw Error(kFileNotFound, text + Reason(err));
-    case ENAMETOOLONG:
-        throw Error(kBadFileName, text + Reason(err));
-    case EACCES:
-    case EPERM:
-        throw Error(kPermissionDenied, text + Reason(err));
-    default:
-        throw Error(kPathFileAccessError, text + Reason(err));
+        case ENOENT:
+        case ENOTDIR:
+            throw Error(kFileNotFound, text + Reason(err));
+        case ENAMETOOLONG:
+            throw Error(kBadFileName, text + Reason(err));
+        case EACCES:
+        case EPERM:
+            throw Error(kPermissionDenied, text + Reason(err));
+        default:
+            throw Error(kPathFileAccessError, text + Reason(err));
     }
 }
 
@@ -137,7 +139,8 @@ void ReplaceFileAtomically(const std::string& path, std::span<const unsigned cha
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string temp = ParentOf(path) + "/." + name + ".XXXXXX";
     UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd.Valid()) throw Error(kPathFileAccessError, "Cannot create a file beside " + Quoted(path) + ": " + Reason(errno));
+    if (!fd.Valid())
+        throw Error(kPathFileAccessError, "Cannot create a file beside " + Quoted(path) + ": " + Reason(errno));
     ScopeGuard removeTemp([&temp] { ::unlink(temp.c_str()); });
     size_t done = 0;
     while (done < data.size()) {

@@ -89,8 +89,9 @@ InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_u
         throw Error(kBadFileName, "Cannot open " + Quoted(path) + " for reading: the name holds a NUL character");
     }
     // Others may read the package meanwhile, but nobody may change it under the digest.
-    handle_->file.Reset(win32::NullIfInvalid(::CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+    handle_->file.Reset(
+        win32::NullIfInvalid(::CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
     if (!handle_->file.Valid()) ThrowOpenError(path, ::GetLastError());
     if (::GetFileType(handle_->file.Get()) != FILE_TYPE_DISK) {
         throw Error(kPathFileAccessError, "Cannot open " + Quoted(path) + " for reading: not a regular file");
@@ -140,8 +141,8 @@ void ReplaceFileAtomically(const std::string& path, std::span<const unsigned cha
     const std::wstring wideTemp = FilePath(temp);
     runtime::ScopeGuard removeTemp([&wideTemp] { ::DeleteFileW(wideTemp.c_str()); });
     {
-        const UniqueHandle file(win32::NullIfInvalid(
-            ::CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
+        const UniqueHandle file(win32::NullIfInvalid(::CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
         if (!file.Valid()) {
             removeTemp.Dismiss();  // nothing was created
             throw Error(kPathFileAccessError, "Cannot create " + Quoted(temp) + ": " + Reason(::GetLastError()));

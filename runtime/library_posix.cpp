@@ -33,8 +33,8 @@ bool IsCompleteLibraryImage(const std::string& path) {
     if (std::string_view(reinterpret_cast<const char*>(header.e_ident), SELFMAG) != ELFMAG) return false;
     if (header.e_phentsize != sizeof(ElfW(Phdr)) || header.e_phnum == 0) return false;
     std::vector<ElfW(Phdr)> segments(header.e_phnum);
-    if (header.e_phoff > size || !ReadAt(fd.Get(), segments.data(), segments.size() * sizeof(ElfW(Phdr)),
-                                         static_cast<off_t>(header.e_phoff))) {
+    if (header.e_phoff > size ||
+        !ReadAt(fd.Get(), segments.data(), segments.size() * sizeof(ElfW(Phdr)), static_cast<off_t>(header.e_phoff))) {
         return false;
     }
     for (const auto& segment : segments) {
@@ -67,8 +67,7 @@ void* FindEntryPoint(void* library, const char* name, const std::string& library
     ::dlerror();
     void* address = ::dlsym(library, name);
     if (address == nullptr) {
-        throw Error(kEntryPointNotFound,
-                    "The engine library " + Quoted(libraryPath) + " has no entry point " + name);
+        throw Error(kEntryPointNotFound, "The engine library " + Quoted(libraryPath) + " has no entry point " + name);
     }
     return address;
 }

@@ -1,8 +1,9 @@
 // Resources of a Linux executable: a table that the build generates from the files that the
 // executable carries.
+#include "runtime/resources_posix.h"
+
 #include "runtime/error.h"
 #include "runtime/resources.h"
-#include "runtime/resources_posix.h"
 
 namespace runtime {
 

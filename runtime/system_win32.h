@@ -30,6 +30,8 @@ using UniqueHandle = UniqueResource<HANDLE, &::CloseHandle>;
 using UniqueFind = UniqueResource<HANDLE, &::FindClose>;
 using UniqueKey = UniqueResource<HKEY, &::RegCloseKey>;
 
-inline HANDLE NullIfInvalid(HANDLE handle) { return handle == INVALID_HANDLE_VALUE ? nullptr : handle; }
+inline HANDLE NullIfInvalid(HANDLE handle) {
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
 
 }  // namespace runtime::win32

@@ -1,5 +1,5 @@
-#include "runtime/text.h"
 #include "runtime/system_win32.h"
+#include "runtime/text.h"
 
 namespace runtime {
 

@@ -14,7 +14,10 @@
 namespace modBrowseForFolder {
 
 BrowseDialog::BrowseDialog(QWidget* owner, const QString& title, const QString& startDir, std::int32_t flags)
-    : QDialog(owner), model_(new QFileSystemModel(this)), tree_(new QTreeView(this)), status_(new QLabel(this)),
+    : QDialog(owner),
+      model_(new QFileSystemModel(this)),
+      tree_(new QTreeView(this)),
+      status_(new QLabel(this)),
       startDir_(startDir) {
     setObjectName("browseDialog");
     setWindowTitle(tr("Browse"));
@@ -86,7 +89,9 @@ QString BrowseDialog::PathOf(const QModelIndex& index) const {
     return index.isValid() ? QDir::cleanPath(model_->filePath(index)) : QString();
 }
 
-QString BrowseDialog::SelectedPath() const { return PathOf(tree_->currentIndex()); }
+QString BrowseDialog::SelectedPath() const {
+    return PathOf(tree_->currentIndex());
+}
 
 void BrowseDialog::OnCurrentChanged(const QModelIndex& current) {
     // An item without a path leaves the status as it was.

@@ -27,7 +27,9 @@ int CALLBACK BrowseCallbackProc(HWND dialog, UINT message, LPARAM param, LPARAM 
 }
 
 // Pointer-sized, so that no address is cut on 64-bit Windows.
-LONG_PTR AddressToLong(BFFCALLBACK address) { return reinterpret_cast<LONG_PTR>(address); }
+LONG_PTR AddressToLong(BFFCALLBACK address) {
+    return reinterpret_cast<LONG_PTR>(address);
+}
 
 }  // namespace
 

@@ -9,7 +9,9 @@ namespace window::win32 {
 // The window's DPI where the system reports one per window, else the screen's, else 96.
 UINT DpiOf(HWND window);
 
-inline int TwipsToPixels(int twips, UINT dpi) { return layout::TwipsToPixels(twips, static_cast<int>(dpi)); }
+inline int TwipsToPixels(int twips, UINT dpi) {
+    return layout::TwipsToPixels(twips, static_cast<int>(dpi));
+}
 
 // The outer size of a window whose client area is the given size, at that DPI.
 SIZE WindowSizeFor(SIZE client, DWORD style, DWORD exStyle, UINT dpi);

@@ -20,10 +20,9 @@ public:
     virtual void SetDigestText(const std::string& text) = 0;
     // The platform's modal browse dialog, owned by this window: the chosen item's full path,
     // or "" when the person cancelled.
-    virtual std::string BrowseForFolder(const std::string& title, const std::string& startDir,
-                                        std::int32_t flags) = 0;
+    virtual std::string BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) = 0;
     virtual void ShowError(const std::string& message) = 0;  // modal, owned by the window
-    virtual void SetBusy(bool busy) = 0;  // the wait cursor while a digest runs
+    virtual void SetBusy(bool busy) = 0;                     // the wait cursor while a digest runs
 };
 
 class frmMain {

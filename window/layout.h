@@ -18,6 +18,8 @@ inline constexpr TwipsRect kLabel1{120, 480, 615, 255};
 inline constexpr TwipsRect kLabelFile{120, 120, 615, 255};
 
 // Rounded to the nearest pixel: 15 twips are one pixel at 96 dots per inch.
-constexpr int TwipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
+constexpr int TwipsToPixels(int twips, int dpi) {
+    return (twips * dpi + 720) / 1440;
+}
 
 }  // namespace window::layout

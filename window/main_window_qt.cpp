@@ -1,8 +1,5 @@
 #include "window/main_window_qt.h"
 
-#include "shell/modBrowseForFolder_qt.h"
-#include "window/layout.h"
-
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -13,6 +10,9 @@
 #include <QPushButton>
 #include <QUrl>
 #include <limits>
+
+#include "shell/modBrowseForFolder_qt.h"
+#include "window/layout.h"
 
 namespace window {
 
@@ -70,7 +70,9 @@ MainWindow::MainWindow()
     txtMD5_->setFocus(Qt::OtherFocusReason);
 }
 
-int MainWindow::TwipsToPixels(int twips) const { return layout::TwipsToPixels(twips, logicalDpiX()); }
+int MainWindow::TwipsToPixels(int twips) const {
+    return layout::TwipsToPixels(twips, logicalDpiX());
+}
 
 void MainWindow::PlaceControls() {
     const auto place = [this](QWidget* control, const layout::TwipsRect& r) {
@@ -85,7 +87,9 @@ void MainWindow::PlaceControls() {
     setFixedSize(TwipsToPixels(layout::kClientWidth), TwipsToPixels(layout::kClientHeight));
 }
 
-std::string MainWindow::FileNameText() const { return txtFileName_->text().toStdString(); }
+std::string MainWindow::FileNameText() const {
+    return txtFileName_->text().toStdString();
+}
 
 void MainWindow::SetFileNameText(const std::string& text) {
     const QString value = QString::fromStdString(text);
@@ -98,9 +102,13 @@ void MainWindow::SetFileNameText(const std::string& text) {
     }
 }
 
-std::string MainWindow::DigestText() const { return txtMD5_->text().toStdString(); }
+std::string MainWindow::DigestText() const {
+    return txtMD5_->text().toStdString();
+}
 
-void MainWindow::SetDigestText(const std::string& text) { txtMD5_->setText(QString::fromStdString(text)); }
+void MainWindow::SetDigestText(const std::string& text) {
+    txtMD5_->setText(QString::fromStdString(text));
+}
 
 std::string MainWindow::BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) {
     return modBrowseForFolder::BrowseForFolder(this, title, startDir, flags);
@@ -132,22 +140,24 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (!LocalFileOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
-void MainWindow::dropEvent(QDropEvent* event) { TakeDroppedFile(event); }
+void MainWindow::dropEvent(QDropEvent* event) {
+    TakeDroppedFile(event);
+}
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (LocalFileOf(drag->mimeData()).isEmpty()) break;
-        drag->acceptProposedAction();
-        return true;
-    }
-    case QEvent::Drop:
-        if (TakeDroppedFile(static_cast<QDropEvent*>(event))) return true;
-        break;
-    default:
-        break;
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (LocalFileOf(drag->mimeData()).isEmpty()) break;
+            drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop:
+            if (TakeDroppedFile(static_cast<QDropEvent*>(event))) return true;
+            break;
+        default:
+            break;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -25,7 +25,6 @@ std::string TextOf(HWND control) {
 
 using UniqueDrop = runtime::UniqueResource<HDROP, &::DragFinish>;
 
-
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), form_(*this) {}

@@ -8,8 +8,8 @@
 #include <shellapi.h>
 // clang-format on
 
-#include "window/frmMain.h"
 #include "window/dpi_win32.h"
+#include "window/frmMain.h"
 
 namespace window::win32 {
 

@@ -1,10 +1,9 @@
 /* The program exchanges an 88-byte MD5Context with the engine; refuse to build an engine
    whose record differs. */
+#include <md5.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <sys/types.h>
-
-#include <md5.h>
 
 _Static_assert(sizeof(MD5_CTX) == 88, "MD5Context must be 88 bytes");
 _Static_assert(offsetof(MD5_CTX, state) == 0, "state at offset 0");

@@ -1,5 +1,4 @@
 #include "digest/clsMD5.h"
-#include "tests/support/rfc1321.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,7 @@
 #include <utility>
 
 #include "runtime/error.h"
+#include "tests/support/rfc1321.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -66,7 +66,9 @@ TEST(DigestTest, TextsAreDigestedAsWindows1252) {
     EXPECT_EQ(md5.DigestStrToHexStr("\xC3\xA9\xE2\x82\xAC"), testsupport::Md5sumOf(dir / "cp1252"));
     // A byte that is not UTF-8 stands for a character the code page lacks.
     EXPECT_EQ(clsMD5::StringToBytes("\xE9")[0], '?');
-    const auto bytes = clsMD5::StringToBytes("\xE2\x82\xAC" "a\xE4\xB8\xAD");  // "€a中"
+    const auto bytes = clsMD5::StringToBytes(
+        "\xE2\x82\xAC"
+        "a\xE4\xB8\xAD");  // "€a中"
     ASSERT_EQ(bytes.size(), 4u);
     EXPECT_EQ(bytes[0], 0x80);
     EXPECT_EQ(bytes[1], 'a');

@@ -1,8 +1,7 @@
 // Provisioning of the engine file, run for real: the probe program is copied into a
 // throwaway directory, which becomes its program directory.
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <sstream>

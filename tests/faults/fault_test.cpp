@@ -2,11 +2,10 @@
 // missing engine, a program directory that is full, several programs provisioning at once.
 // Each must end in the right digest or a clear error naming the file, and the engine file
 // must be either untouched or exactly the image.
+#include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
-#include <dirent.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
@@ -25,9 +24,7 @@ const std::string kEngineImage = testsupport::ReadFile(ENGINE_PATH);
 
 class FaultTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        testsupport::InstallProbe(PROBE_PATH, programDir);
-    }
+    void SetUp() override { testsupport::InstallProbe(PROBE_PATH, programDir); }
 
     // A package large enough to take several reads, dated in the past so that any write
     // during the digest shows in its modification time.
@@ -76,8 +73,7 @@ TEST_F(FaultTest, PackageDeletedDuringTheReadStillGivesItsDigest) {
 TEST_F(FaultTest, ReadFailingMidFileGivesTheSystemsReason) {
     const std::string pkg = MakePackage();
     const auto r = ProbeWithFault(pkg, "eio");
-    EXPECT_NE(r.output.find("error 57 Cannot read \"" + pkg + "\": Input/output error"), std::string::npos)
-        << r.output;
+    EXPECT_NE(r.output.find("error 57 Cannot read \"" + pkg + "\": Input/output error"), std::string::npos) << r.output;
 }
 
 TEST_F(FaultTest, BrokenEngineFilesAreReportedAndLeftAlone) {
@@ -89,8 +85,8 @@ TEST_F(FaultTest, BrokenEngineFilesAreReportedAndLeftAlone) {
     };
     std::string corrupt = kEngineImage;
     for (std::size_t i = 64; i < corrupt.size(); i += 7) corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5A);
-    for (const Case& c : {Case{"truncated", kEngineImage.substr(0, kEngineImage.size() / 3)},
-                          Case{"corrupt", corrupt}, Case{"empty", ""}}) {
+    for (const Case& c : {Case{"truncated", kEngineImage.substr(0, kEngineImage.size() / 3)}, Case{"corrupt", corrupt},
+                          Case{"empty", ""}}) {
         ::chmod(engine.c_str(), 0644);
         testsupport::WriteFile(engine, c.content);
         ::chmod(engine.c_str(), 0444);  // read-only: provisioning keeps its hands off
@@ -130,8 +126,7 @@ TEST_F(FaultTest, ProgramsStartingTogetherAllProvisionAndDigestRight) {
     for (int round = 0; round < 10; ++round) {
         const TempDir dir;
         testsupport::InstallProbe(PROBE_PATH, dir);
-        const std::string script = "for i in 1 2 3 4 5 6; do \"" + (dir / "probe") + "\" \"" + pkg +
-                                   "\" & done; wait";
+        const std::string script = "for i in 1 2 3 4 5 6; do \"" + (dir / "probe") + "\" \"" + pkg + "\" & done; wait";
         const auto r = testsupport::Run({"sh", "-c", script});
         std::size_t digests = 0;
         for (std::size_t at = r.output.find("digest " + expected); at != std::string::npos;

@@ -17,7 +17,9 @@ namespace {
 
 std::string gFile;
 
-void RemoveFile() { std::remove(gFile.c_str()); }
+void RemoveFile() {
+    std::remove(gFile.c_str());
+}
 
 }  // namespace
 

@@ -30,7 +30,9 @@ void Sandbox::StoreInstallerDir(const QString& value) const {
     ini.write("[Settings]\nQRL_Dir=" + value.toUtf8() + "\n");
 }
 
-void Sandbox::RemoveDocuments() const { QDir(Documents()).removeRecursively(); }
+void Sandbox::RemoveDocuments() const {
+    QDir(Documents()).removeRecursively();
+}
 
 QString Sandbox::Package(const QString& name, const QByteArray& content) const {
     const QString path = Packages() + "/" + name;

@@ -3,13 +3,13 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
-#include <QDirIterator>
-#include <QMap>
 #include <QDialogButtonBox>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -19,8 +19,8 @@
 #include <memory>
 
 #include "tests/gui/gui_fixture.h"
-#include "window/modPublics.h"
 #include "window/main_window_qt.h"
+#include "window/modPublics.h"
 
 using guitest::Sandbox;
 
@@ -115,8 +115,10 @@ private slots:
         const struct {
             const char* name;
             int left, top, width, height;
-        } controls[] = {{"cmdFindFileName", 6960, 120, 255, 255}, {"txtFileName", 720, 120, 6135, 285},
-                        {"txtMD5", 720, 480, 6495, 285},           {"Label1", 120, 480, 615, 255},
+        } controls[] = {{"cmdFindFileName", 6960, 120, 255, 255},
+                        {"txtFileName", 720, 120, 6135, 285},
+                        {"txtMD5", 720, 480, 6495, 285},
+                        {"Label1", 120, 480, 615, 255},
                         {"lblFile", 120, 120, 615, 255}};
         for (const auto& c : controls) {
             auto* control = w.findChild<QWidget*>(c.name);
@@ -309,7 +311,8 @@ private slots:
         });
         QTest::mouseClick(window_->findChild<QPushButton*>("cmdFindFileName"), Qt::LeftButton);
         QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("b"));
-        guitest::WhenModalOpens([](QWidget* dialog) { dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click(); });
+        guitest::WhenModalOpens(
+            [](QWidget* dialog) { dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click(); });
         QTest::mouseClick(window_->findChild<QPushButton*>("cmdFindFileName"), Qt::LeftButton);
         window_.reset();
 

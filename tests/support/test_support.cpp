@@ -64,7 +64,9 @@ std::string Md5sumOf(const std::string& path) {
     return result.output.substr(0, 32);
 }
 
-bool RunningAsRoot() { return ::geteuid() == 0; }
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
 
 ProcessResult Run(const std::vector<std::string>& argv, const std::string& workingDir, bool unprivileged) {
     RunOptions options;

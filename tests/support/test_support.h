@@ -39,13 +39,12 @@ struct RunOptions {
     // A root caller runs the program as the user "nobody", so permission bits bind it.
     bool unprivileged = false;
     std::vector<std::pair<std::string, std::string>> environment;  // added or replaced
-    long long fileSizeLimit = -1;  // bytes, with SIGXFSZ ignored so writes fail instead
+    long long fileSizeLimit = -1;                                  // bytes, with SIGXFSZ ignored so writes fail instead
 };
 
 // Runs a program and waits for it.
 ProcessResult Run(const std::vector<std::string>& argv, const RunOptions& options);
-ProcessResult Run(const std::vector<std::string>& argv, const std::string& workingDir = "",
-                  bool unprivileged = false);
+ProcessResult Run(const std::vector<std::string>& argv, const std::string& workingDir = "", bool unprivileged = false);
 
 bool RunningAsRoot();
 

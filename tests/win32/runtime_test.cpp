@@ -6,12 +6,12 @@
 #include <fstream>
 
 #include "digest/clsMD5.h"
-#include "tests/support/rfc1321.h"
 #include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/settings.h"
 #include "runtime/text.h"
 #include "shell/modSpecialFolders.h"
+#include "tests/support/rfc1321.h"
 #include "window/frmMain.h"
 
 // After the program's headers: the system's names are macros.
