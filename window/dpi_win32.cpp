@@ -45,7 +45,8 @@ HFONT CreateMessageFont(UINT dpi) {
     metrics.cbSize = sizeof metrics;
     if (forDpi == nullptr || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
         if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
-        metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), ScreenDpi());
+        metrics.lfMessageFont.lfHeight =
+            ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
     }
     return ::CreateFontIndirectW(&metrics.lfMessageFont);
 }
