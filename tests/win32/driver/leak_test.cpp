@@ -294,7 +294,10 @@ TEST_F(LeakTest, ChangesAndBrowseDialogsLeaveNoHandlesGdiObjectsOrWindows) {
     }
     const int gdiAllowed = reference.Allowed(reference.gdiAfter - reference.gdiBefore, dialogs);
     std::printf("  GDI objects: %d -> %d (at the bare loop's rate: +%d)\n", changed.gdi, browsed.gdi, gdiAllowed);
-    EXPECT_LE(browsed.gdi - changed.gdi, gdiAllowed + 8) << "GDI objects grew";
+    // Wine's shell fills a cache of about 25 GDI objects once, somewhere in the first few
+    // hundred dialogs, which a short reference loop may not reach; a leak of one object per
+    // dialog adds at least 50.
+    EXPECT_LE(browsed.gdi - changed.gdi, gdiAllowed + 40) << "GDI objects grew";
     ExpectFlat("  windows", changed.windows, browsed.windows, 0);
     EXPECT_TRUE(app.Answers());
 }
