@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "runtime/error.h"
@@ -66,12 +67,16 @@ std::string ProgramDirectory() {
 }
 
 std::string FindFirstMatch(const std::string& text) {
-    // The wildcards (including the system's own <, > and "), and a NUL that would cut the
-    // name short at the system call, name no file here.
-    if (text.empty() || text.find_first_of(std::string("*?<>\"\0", 6)) != std::string::npos) return "";
+    // A NUL would cut the name short at the system call.
+    if (text.empty() || text.find('\0') != std::string::npos) return "";
+    const std::wstring path = FilePath(text);
+    const std::wstring_view rest = std::wstring_view(path).substr(win32::PrefixLength(path));
+    // The wildcards (including the system's own <, > and ") name no file here; the "?" of a
+    // "\\?\" prefix is none.
+    if (rest.find_first_of(L"*?<>\"") != std::wstring_view::npos) return "";
     WIN32_FIND_DATAW data{};
     const win32::UniqueFind find(win32::NullIfInvalid(
-        ::FindFirstFileExW(FilePath(text).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0)));
+        ::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0)));
     if (!find.Valid()) return "";
     constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {

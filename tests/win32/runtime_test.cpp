@@ -2,6 +2,7 @@
 // engine, the first-match lookup, file errors, the settings store and the documents folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -92,16 +93,31 @@ TEST(FirstMatchTest, OnlyOrdinaryFilesAreFoundAndWildcardsNameNothing) {
     EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"plain.tar.gz") + std::string(1, '\0') + "x"), "");
 }
 
-TEST(FirstMatchTest, PathsLongerThanMaxPathAreFoundAndDigested) {
+TEST(FirstMatchTest, PathsInEveryFormAreFoundAndDigestedAtAnyLength) {
     const Folder dir;
     std::wstring deep = L"\\\\?\\" + (dir / L"").wstring();
     for (int i = 0; i < 5; ++i) deep += std::wstring(60, static_cast<wchar_t>(L'k' + i)) + L"\\";
     fs::create_directories(deep);
     std::ofstream(fs::path(deep + L"deep.tar.gz"), std::ios::binary) << "abc";
-    const std::string path = U8(deep.substr(4) + L"deep.tar.gz");
-    ASSERT_GT(path.size(), 300u);
-    EXPECT_EQ(runtime::FindFirstMatch(path), "deep.tar.gz");
-    EXPECT_EQ(clsMD5().DigestFileToHexStr(path), "900150983cd24fb0d6963f7d28e17f72");
+    dir.Write(L"short.tar.gz", "abc");
+    const std::wstring paths[] = {deep.substr(4) + L"deep.tar.gz", (dir / L"short.tar.gz").wstring()};
+    ASSERT_GT(paths[0].size(), 300u);
+    ASSERT_LT(paths[1].size(), 200u);
+
+    // Each prefix the system knows, with the program's "/" or the system's "\\" between names.
+    const std::pair<std::wstring, wchar_t> forms[] = {
+        {L"", L'\\'}, {L"", L'/'}, {L"\\\\?\\", L'\\'}, {L"\\\\.\\", L'\\'}, {L"//?/", L'/'}, {L"//./", L'/'},
+    };
+    for (const auto& path : paths) {
+        for (const auto& [prefix, separator] : forms) {
+            std::wstring text = prefix + path;
+            std::replace(text.begin() + static_cast<std::ptrdiff_t>(prefix.size()), text.end(), L'\\', separator);
+            EXPECT_EQ(runtime::FindFirstMatch(U8(text)), U8(fs::path(path).filename())) << U8(text);
+            std::string digest;
+            EXPECT_NO_THROW(digest = clsMD5().DigestFileToHexStr(U8(text))) << U8(text);
+            EXPECT_EQ(digest, "900150983cd24fb0d6963f7d28e17f72") << U8(text);
+        }
+    }
 }
 
 TEST(FileErrorsTest, ErrorsCarryTheirNumberAndNameTheFile) {
