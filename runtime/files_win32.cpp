@@ -53,6 +53,23 @@ std::string DirectoryOf(const std::wstring& path) {
     return win32::Narrow(dir);
 }
 
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name the system's devices in every folder, in any case,
+// whatever follows a dot after them and with spaces before that dot. The system's lookup reports
+// such a name as a file named for the device.
+bool NamesDevice(std::wstring_view path) {
+    std::wstring_view name = path.substr(path.find_last_of(L'\\') + 1);
+    if (name.size() >= 2 && name[1] == L':') name.remove_prefix(2);  // "C:CON", relative to the drive
+    name = name.substr(0, name.find_first_of(L".:"));
+    while (!name.empty() && name.back() == L' ') name.remove_suffix(1);
+    std::wstring upper(name);
+    for (auto& c : upper) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL") return true;
+    return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) && upper[3] >= L'1' &&
+           upper[3] <= L'9';
+}
+
 }  // namespace
 
 std::string ProgramDirectory() {
@@ -73,7 +90,7 @@ std::string FindFirstMatch(const std::string& text) {
     const std::wstring_view rest = std::wstring_view(path).substr(win32::PrefixLength(path));
     // The wildcards (including the system's own <, > and ") name no file here; the "?" of a
     // "\\?\" prefix is none.
-    if (rest.find_first_of(L"*?<>\"") != std::wstring_view::npos) return "";
+    if (rest.find_first_of(L"*?<>\"") != std::wstring_view::npos || NamesDevice(rest)) return "";
     WIN32_FIND_DATAW data{};
     const win32::UniqueFind find(win32::NullIfInvalid(
         ::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0)));

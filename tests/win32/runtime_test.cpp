@@ -72,7 +72,7 @@ TEST(DigestUnderWindowsTest, TextsAreDigestedInTheAnsiCodePage) {
     EXPECT_EQ(clsMD5::StringToBytes("\xE4\xB8\xAD")[0], '?') << "a character the code page lacks";
 }
 
-TEST(FirstMatchTest, OnlyOrdinaryFilesAreFoundAndWildcardsNameNothing) {
+TEST(FirstMatchTest, OnlyOrdinaryFilesAreFoundAndWildcardsAndDevicesNameNothing) {
     const Folder dir;
     dir.Write(L"plain.tar.gz", "x");
     dir.Write(L"hidden.tar.gz", "x", FILE_ATTRIBUTE_HIDDEN);
@@ -80,13 +80,25 @@ TEST(FirstMatchTest, OnlyOrdinaryFilesAreFoundAndWildcardsNameNothing) {
     dir.Write(L"readonly.tar.gz", "x", FILE_ATTRIBUTE_READONLY);
     dir.Write(L"\u03A9\u6570.tar.gz", "x");
     fs::create_directories(dir / L"folder.tar.gz");
+    // Names that only look like devices are ordinary files.
+    const std::wstring nearDevices[] = {L"CONSOLE.tar.gz", L"NULL.tar.gz", L"COM10.tar.gz", L"LPT.tar.gz",
+                                        L"xAUX.tar.gz",    L"PRN_.tar.gz", L"com1x.tar.gz"};
+    for (const auto& name : nearDevices) dir.Write(name, "x");
 
-    EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"plain.tar.gz")), "plain.tar.gz");
-    EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"PLAIN.TAR.GZ")), "plain.tar.gz") << "the name as stored";
-    EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"readonly.tar.gz")), "readonly.tar.gz");
-    EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"\u03A9\u6570.tar.gz")), "\xCE\xA9\xE6\x95\xB0.tar.gz");
-    for (const std::wstring name : {L"hidden.tar.gz", L"system.tar.gz", L"folder.tar.gz", L"missing", L"*.tar.gz",
-                                    L"plain.tar.g?", L"plain.tar.g<", L"plain.tar.gz\\"}) {
+    const std::pair<std::wstring, std::string> found[] = {
+        {L"plain.tar.gz", "plain.tar.gz"},
+        {L"PLAIN.TAR.GZ", "plain.tar.gz"},  // the name as stored
+        {L"readonly.tar.gz", "readonly.tar.gz"},
+        {L"\u03A9\u6570.tar.gz", "\xCE\xA9\xE6\x95\xB0.tar.gz"},
+    };
+    for (const auto& [name, stored] : found) EXPECT_EQ(runtime::FindFirstMatch(U8(dir / name)), stored) << U8(name);
+    for (const auto& name : nearDevices) EXPECT_EQ(runtime::FindFirstMatch(U8(dir / name)), U8(name));
+    for (const std::wstring name :
+         {L"hidden.tar.gz", L"system.tar.gz", L"folder.tar.gz", L"missing", L"*.tar.gz", L"plain.tar.g?",
+          L"plain.tar.g<", L"plain.tar.gz\\",
+          // The system's devices, in an existing folder, whatever follows their name.
+          L"CON.tar.gz", L"nul.tar.gz", L"Aux.TAR.GZ", L"PRN", L"COM1.tar.gz", L"com9.x.tar.gz", L"LPT1.tar.gz",
+          L"lpt9.tar.gz", L"CON .tar.gz", L"NUL..tar.gz", L"COM1 . .tar.gz"}) {
         EXPECT_EQ(runtime::FindFirstMatch(U8(dir / name)), "") << U8(name);
     }
     EXPECT_EQ(runtime::FindFirstMatch(""), "");

@@ -90,6 +90,11 @@ TEST_F(DigestTest, TextsThatNameNoOrdinaryFileEmptyTheDigest) {
         PathOf(L"system.tar.gz"),
         PathOf(L"*.tar.gz"),
         PathOf(L"before.tar.g?"),
+        // Devices: the system reports a file "CON" for these, which must not keep the digest.
+        PathOf(L"CON.tar.gz"),
+        PathOf(L"nul.tar.gz"),
+        PathOf(L"COM1.tar.gz"),
+        PathOf(L"LPT1 .tar.gz"),
         PathOf(L""),
         L"",
     };
