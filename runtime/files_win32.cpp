@@ -7,6 +7,11 @@
 #include "runtime/files.h"
 #include "runtime/system_win32.h"
 
+// After <windows.h>, which system_win32.h brings in.
+// clang-format off
+#include <bcrypt.h>
+// clang-format on
+
 namespace runtime {
 
 namespace {
@@ -68,6 +73,33 @@ bool NamesDevice(std::wstring_view path) {
     if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL") return true;
     return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) && upper[3] >= L'1' &&
            upper[3] <= L'9';
+}
+
+// A new file beside `path` under a name nobody can know beforehand, so that nothing planted
+// under a predictable name (a link to another file) is written through. Sets `temp` to its name.
+UniqueHandle CreateFileBeside(const std::string& path, std::string& temp) {
+    const std::string what = "Cannot create a file beside " + Quoted(path) + ": ";
+    for (int attempt = 0;; ++attempt) {
+        unsigned char random[8] = {};
+        const NTSTATUS status = ::BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+        if (!BCRYPT_SUCCESS(status)) {
+            throw Error(kPathFileAccessError, what + "the system gave no random numbers (status " +
+                                                  std::to_string(static_cast<unsigned long>(status)) + ")");
+        }
+        static constexpr char kDigits[] = "0123456789abcdef";
+        temp = path + ".";
+        for (const unsigned char b : random) {
+            temp += kDigits[b >> 4];
+            temp += kDigits[b & 15];
+        }
+        temp += ".tmp";
+        // CREATE_NEW: a name that is taken, by whatever, is never opened.
+        UniqueHandle file(win32::NullIfInvalid(::CreateFileW(FilePath(temp).c_str(), GENERIC_WRITE, 0, nullptr,
+                                                             CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
+        if (file.Valid()) return file;
+        const DWORD code = ::GetLastError();
+        if (code != ERROR_FILE_EXISTS || attempt == 7) throw Error(kPathFileAccessError, what + Reason(code));
+    }
 }
 
 }  // namespace
@@ -159,29 +191,26 @@ bool IsReadOnlyFile(const std::string& path) {
 }
 
 void ReplaceFileAtomically(const std::string& path, std::span<const unsigned char> data) {
-    const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    std::string temp;
+    UniqueHandle file = CreateFileBeside(path, temp);
     const std::wstring wideTemp = FilePath(temp);
-    runtime::ScopeGuard removeTemp([&wideTemp] { ::DeleteFileW(wideTemp.c_str()); });
-    {
-        const UniqueHandle file(win32::NullIfInvalid(::CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
-        if (!file.Valid()) {
-            removeTemp.Dismiss();  // nothing was created
-            throw Error(kPathFileAccessError, "Cannot create " + Quoted(temp) + ": " + Reason(::GetLastError()));
-        }
-        std::size_t done = 0;
-        while (done < data.size()) {
-            DWORD n = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
-            if (!::WriteFile(file.Get(), data.data() + done, chunk, &n, nullptr) || n == 0) {
-                throw Error(kDeviceIoError, "Cannot write " + Quoted(temp) + ": " + Reason(::GetLastError()));
-            }
-            done += n;
-        }
-        if (!::FlushFileBuffers(file.Get())) {
+    runtime::ScopeGuard removeTemp([&file, &wideTemp] {
+        file.Reset();  // nobody else may open it, so it goes only once closed
+        ::DeleteFileW(wideTemp.c_str());
+    });
+    std::size_t done = 0;
+    while (done < data.size()) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+        if (!::WriteFile(file.Get(), data.data() + done, chunk, &n, nullptr) || n == 0) {
             throw Error(kDeviceIoError, "Cannot write " + Quoted(temp) + ": " + Reason(::GetLastError()));
         }
+        done += n;
     }
+    if (!::FlushFileBuffers(file.Get())) {
+        throw Error(kDeviceIoError, "Cannot write " + Quoted(temp) + ": " + Reason(::GetLastError()));
+    }
+    file.Reset();
     ::SetFileAttributesW(wideTemp.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!::MoveFileExW(wideTemp.c_str(), FilePath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         throw Error(kPathFileAccessError, "Cannot replace " + Quoted(path) + ": " + Reason(::GetLastError()));

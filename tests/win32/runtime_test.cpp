@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "digest/clsMD5.h"
 #include "runtime/error.h"
@@ -20,6 +21,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "runtime/system_win32.h"
 #include "tests/win32/driver/support.h"
 // clang-format on
 
@@ -37,6 +39,14 @@ std::string U8(const fs::path& p) {
 class Folder {
 public:
     fs::path operator/(const std::wstring& name) const { return tree_ / name; }
+    // Every entry's name with its content ("<folder>" for a folder).
+    std::map<std::wstring, std::string> Entries() const {
+        std::map<std::wstring, std::string> entries;
+        for (const auto& entry : fs::directory_iterator(tree_.Path())) {
+            entries[entry.path().filename()] = entry.is_directory() ? "<folder>" : testwin::ReadBytes(entry.path());
+        }
+        return entries;
+    }
     void Write(const std::wstring& name, const std::string& bytes, DWORD attributes = 0) const {
         testwin::WriteBytes(tree_ / name, bytes);
         if (attributes != 0) ::SetFileAttributesW((tree_ / name).c_str(), attributes);
@@ -154,6 +164,57 @@ TEST(FileErrorsTest, ErrorsCarryTheirNumberAndNameTheFile) {
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     expectError(U8(dir / L"locked.tar.gz"), runtime::kPermissionDenied, "a locked file");
     ::CloseHandle(lock);
+}
+
+TEST(ReplaceFileTest, LinksPlantedAtTemporaryNamesAreNotWrittenThroughAndFailuresLeaveNothing) {
+    const std::string image = "the new engine";
+    struct Case {
+        const char* what;
+        // Prepares the folder; the handle returned stays open during the replacement.
+        runtime::win32::UniqueHandle (*prepare)(const Folder& dir);
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"links at the names a temporary file used to have",
+         [](const Folder& dir) {
+             dir.Write(L"md5.dll", "the old engine");
+             dir.Write(L"victim", "kept");
+             const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+             for (const std::wstring& name : {L"md5.dll." + pid + L".tmp", std::wstring(L"md5.dll.tmp")}) {
+                 EXPECT_TRUE(::CreateHardLinkW((dir / name).c_str(), (dir / L"victim").c_str(), nullptr));
+             }
+             return runtime::win32::UniqueHandle();
+         },
+         true},
+        {"a folder in the file's place",
+         [](const Folder& dir) {
+             fs::create_directories(dir / L"md5.dll");
+             return runtime::win32::UniqueHandle();
+         },
+         false},
+        {"the file held open by another, which lets nobody replace it",
+         [](const Folder& dir) {
+             dir.Write(L"md5.dll", "the old engine");
+             return runtime::win32::UniqueHandle(runtime::win32::NullIfInvalid(::CreateFileW(
+                 (dir / L"md5.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        const Folder dir;
+        const auto held = c.prepare(dir);
+        auto expected = dir.Entries();
+        const std::string path = U8(dir / L"md5.dll");
+        try {
+            runtime::ReplaceFileAtomically(path, {reinterpret_cast<const unsigned char*>(image.data()), image.size()});
+            EXPECT_TRUE(c.replaced) << c.what << ": no error";
+            expected[L"md5.dll"] = image;
+        } catch (const runtime::Error& e) {
+            EXPECT_FALSE(c.replaced) << c.what << ": " << e.text();
+            EXPECT_NE(e.text().find(path), std::string::npos) << c.what << ": " << e.text();
+        }
+        EXPECT_EQ(dir.Entries(), expected) << c.what;
+    }
 }
 
 TEST(SettingsTest, StoredTextOrTheDefaultWhenNoneIsStored) {
