@@ -28,6 +28,10 @@ std::wstring FilePath(const std::string& utf8);
 // 4 when the path starts with "\\?\" or "\\.\" (either separator), else 0.
 std::size_t PrefixLength(std::wstring_view path);
 
+// Makes the loader take libraries named without a path from the system directory only, never
+// from the program's folder or the current one. True when the system took the setting.
+bool NarrowLibrarySearch();
+
 // Owners of the kernel and registry handles the program opens. CreateFileW and
 // FindFirstFileExW report failure as INVALID_HANDLE_VALUE: wrap their result with
 // NullIfInvalid, so that null alone means "none".

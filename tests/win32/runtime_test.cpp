@@ -1,5 +1,6 @@
 // The digest object and the Win32 runtime, in process: RFC 1321's vectors through the real
-// engine, the first-match lookup, file errors, the settings store and the documents folder.
+// engine, the first-match lookup, file errors, the engine's atomic write, the settings store,
+// the documents folder and the narrowed library search.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "digest/clsMD5.h"
 #include "runtime/error.h"
 #include "runtime/files.h"
+#include "runtime/library.h"
 #include "runtime/settings.h"
 #include "runtime/text.h"
 #include "shell/modSpecialFolders.h"
@@ -256,6 +258,54 @@ TEST(TextTest, SuffixTestUppercasesByTheUsersLanguage) {
     EXPECT_FALSE(window::HasPackageSuffix("tar.gz"));
     EXPECT_FALSE(window::HasPackageSuffix("x.tar.gz.bak"));
     EXPECT_EQ(runtime::ToUpper("\xCF\x89\xCE\xB1.tar.gz"), "\xCE\xA9\xCE\x91.TAR.GZ");  // Greek too
+}
+
+// Last: the narrowing holds for the rest of the process. Bare names, as the system's own
+// libraries ask for more, come from the system directory only afterwards; the engine still
+// loads by its full path.
+TEST(LibrarySearchTest, AfterNarrowingLibrariesBesideTheProgramOrInTheCurrentFolderAreNotFound) {
+    const clsMD5 md5;  // writes the engine beside this program
+    const fs::path engine(runtime::Utf8ToUtf16(md5.EnginePath()));
+    const Folder work;
+    struct Case {
+        std::wstring name;
+        fs::path plantedIn;  // empty: a library of the system's own
+        bool found;
+    };
+    const Case cases[] = {
+        {L"pellwick-planted.dll", engine.parent_path(), false},
+        {L"pellwick-planted-in-cwd.dll", work / L"", false},
+        {L"version.dll", {}, true},
+    };
+    wchar_t cwd[MAX_PATH] = {};
+    ASSERT_NE(::GetCurrentDirectoryW(MAX_PATH, cwd), 0u);
+    ASSERT_TRUE(::SetCurrentDirectoryW((work / L"").c_str()));
+    const runtime::ScopeGuard restore([&] {
+        ::SetCurrentDirectoryW(cwd);
+        for (const auto& c : cases) {
+            if (!c.plantedIn.empty()) fs::remove(c.plantedIn / c.name);
+        }
+    });
+    for (const auto& c : cases) {
+        if (c.plantedIn.empty()) continue;
+        fs::copy_file(engine, c.plantedIn / c.name, fs::copy_options::overwrite_existing);
+        const HMODULE before = ::LoadLibraryW(c.name.c_str());
+        ASSERT_NE(before, nullptr) << U8(c.name) << ": the plant is found before";
+        ::FreeLibrary(before);
+    }
+
+    ASSERT_TRUE(runtime::win32::NarrowLibrarySearch());
+    for (const auto& c : cases) {
+        const HMODULE module = ::LoadLibraryW(c.name.c_str());
+        EXPECT_EQ(module != nullptr, c.found) << U8(c.name);
+        if (module != nullptr) ::FreeLibrary(module);
+    }
+    fs::copy_file(engine, work / L"engine-copy.dll");
+    const std::string copy = U8(work / L"engine-copy.dll");
+    void* library = runtime::LoadLibraryForever(copy);
+    EXPECT_NE(runtime::FindEntryPoint(library, "MD5Final", copy), nullptr);
+    ::FreeLibrary(static_cast<HMODULE>(library));
+    EXPECT_EQ(md5.DigestStrToHexStr("abc"), "900150983cd24fb0d6963f7d28e17f72");
 }
 
 }  // namespace
