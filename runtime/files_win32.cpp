@@ -1,10 +1,16 @@
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/system_win32.h"
+
+// After <windows.h>, which system_win32.h brings in.
+// clang-format off
+#include <bcrypt.h>
+// clang-format on
 
 namespace runtime {
 
@@ -52,6 +58,50 @@ std::string DirectoryOf(const std::wstring& path) {
     return win32::Narrow(dir);
 }
 
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name the system's devices in every folder, in any case,
+// whatever follows a dot after them and with spaces before that dot. The system's lookup reports
+// such a name as a file named for the device.
+bool NamesDevice(std::wstring_view path) {
+    std::wstring_view name = path.substr(path.find_last_of(L'\\') + 1);
+    if (name.size() >= 2 && name[1] == L':') name.remove_prefix(2);  // "C:CON", relative to the drive
+    name = name.substr(0, name.find_first_of(L".:"));
+    while (!name.empty() && name.back() == L' ') name.remove_suffix(1);
+    std::wstring upper(name);
+    for (auto& c : upper) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL") return true;
+    return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) && upper[3] >= L'1' &&
+           upper[3] <= L'9';
+}
+
+// A new file beside `path` under a name nobody can know beforehand, so that nothing planted
+// under a predictable name (a link to another file) is written through. Sets `temp` to its name.
+UniqueHandle CreateFileBeside(const std::string& path, std::string& temp) {
+    const std::string what = "Cannot create a file beside " + Quoted(path) + ": ";
+    for (int attempt = 0;; ++attempt) {
+        unsigned char random[8] = {};
+        const NTSTATUS status = ::BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+        if (!BCRYPT_SUCCESS(status)) {
+            throw Error(kPathFileAccessError, what + "the system gave no random numbers (status " +
+                                                  std::to_string(static_cast<unsigned long>(status)) + ")");
+        }
+        static constexpr char kDigits[] = "0123456789abcdef";
+        temp = path + ".";
+        for (const unsigned char b : random) {
+            temp += kDigits[b >> 4];
+            temp += kDigits[b & 15];
+        }
+        temp += ".tmp";
+        // CREATE_NEW: a name that is taken, by whatever, is never opened.
+        UniqueHandle file(win32::NullIfInvalid(::CreateFileW(FilePath(temp).c_str(), GENERIC_WRITE, 0, nullptr,
+                                                             CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
+        if (file.Valid()) return file;
+        const DWORD code = ::GetLastError();
+        if (code != ERROR_FILE_EXISTS || attempt == 7) throw Error(kPathFileAccessError, what + Reason(code));
+    }
+}
+
 }  // namespace
 
 std::string ProgramDirectory() {
@@ -66,12 +116,16 @@ std::string ProgramDirectory() {
 }
 
 std::string FindFirstMatch(const std::string& text) {
-    // The wildcards (including the system's own <, > and "), and a NUL that would cut the
-    // name short at the system call, name no file here.
-    if (text.empty() || text.find_first_of(std::string("*?<>\"\0", 6)) != std::string::npos) return "";
+    // A NUL would cut the name short at the system call.
+    if (text.empty() || text.find('\0') != std::string::npos) return "";
+    const std::wstring path = FilePath(text);
+    const std::wstring_view rest = std::wstring_view(path).substr(win32::PrefixLength(path));
+    // The wildcards (including the system's own <, > and ") name no file here; the "?" of a
+    // "\\?\" prefix is none.
+    if (rest.find_first_of(L"*?<>\"") != std::wstring_view::npos || NamesDevice(rest)) return "";
     WIN32_FIND_DATAW data{};
     const win32::UniqueFind find(win32::NullIfInvalid(
-        ::FindFirstFileExW(FilePath(text).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0)));
+        ::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0)));
     if (!find.Valid()) return "";
     constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
@@ -137,29 +191,26 @@ bool IsReadOnlyFile(const std::string& path) {
 }
 
 void ReplaceFileAtomically(const std::string& path, std::span<const unsigned char> data) {
-    const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    std::string temp;
+    UniqueHandle file = CreateFileBeside(path, temp);
     const std::wstring wideTemp = FilePath(temp);
-    runtime::ScopeGuard removeTemp([&wideTemp] { ::DeleteFileW(wideTemp.c_str()); });
-    {
-        const UniqueHandle file(win32::NullIfInvalid(::CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
-        if (!file.Valid()) {
-            removeTemp.Dismiss();  // nothing was created
-            throw Error(kPathFileAccessError, "Cannot create " + Quoted(temp) + ": " + Reason(::GetLastError()));
-        }
-        std::size_t done = 0;
-        while (done < data.size()) {
-            DWORD n = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
-            if (!::WriteFile(file.Get(), data.data() + done, chunk, &n, nullptr) || n == 0) {
-                throw Error(kDeviceIoError, "Cannot write " + Quoted(temp) + ": " + Reason(::GetLastError()));
-            }
-            done += n;
-        }
-        if (!::FlushFileBuffers(file.Get())) {
+    runtime::ScopeGuard removeTemp([&file, &wideTemp] {
+        file.Reset();  // nobody else may open it, so it goes only once closed
+        ::DeleteFileW(wideTemp.c_str());
+    });
+    std::size_t done = 0;
+    while (done < data.size()) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+        if (!::WriteFile(file.Get(), data.data() + done, chunk, &n, nullptr) || n == 0) {
             throw Error(kDeviceIoError, "Cannot write " + Quoted(temp) + ": " + Reason(::GetLastError()));
         }
+        done += n;
     }
+    if (!::FlushFileBuffers(file.Get())) {
+        throw Error(kDeviceIoError, "Cannot write " + Quoted(temp) + ": " + Reason(::GetLastError()));
+    }
+    file.Reset();
     ::SetFileAttributesW(wideTemp.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!::MoveFileExW(wideTemp.c_str(), FilePath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         throw Error(kPathFileAccessError, "Cannot replace " + Quoted(path) + ": " + Reason(::GetLastError()));

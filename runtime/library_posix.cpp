@@ -26,7 +26,8 @@ bool ReadAt(int fd, void* buffer, std::size_t size, off_t offset) {
 bool IsCompleteLibraryImage(const std::string& path) {
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st {};
-    if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return true;  // dlopen explains
+    if (!fd.Valid()) return true;  // dlopen explains
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     const auto size = static_cast<std::uint64_t>(st.st_size);
     ElfW(Ehdr) header{};
     if (!ReadAt(fd.Get(), &header, sizeof header, 0)) return false;
@@ -53,6 +54,8 @@ void* LoadLibraryForever(const std::string& fullPath) {
     if (fullPath.find('\0') != std::string::npos || ::stat(fullPath.c_str(), &st) != 0) {
         throw Error(kFileNotFound, what + "the file is missing");
     }
+    // dlopen reads whatever is there: a FIFO would keep it waiting for a writer for ever.
+    if (!S_ISREG(st.st_mode)) throw Error(kDllLoadError, what + "not a regular file");
     if (!IsCompleteLibraryImage(fullPath)) throw Error(kDllLoadError, what + "the file is not a complete library");
     // A path with a slash makes dlopen take exactly that file, never a search result.
     void* handle = ::dlopen(fullPath.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -24,6 +24,14 @@ void* LoadLibraryForever(const std::string& fullPath) {
     return module;
 }
 
+namespace win32 {
+
+bool NarrowLibrarySearch() {
+    return ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}
+
+}  // namespace win32
+
 void* FindEntryPoint(void* library, const char* name, const std::string& libraryPath) {
     const FARPROC address = ::GetProcAddress(static_cast<HMODULE>(library), name);
     if (address == nullptr) {

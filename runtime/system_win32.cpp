@@ -1,5 +1,6 @@
 #include "runtime/system_win32.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "runtime/text.h"
@@ -30,15 +31,20 @@ std::string Narrow(const std::wstring& utf16) {
     return Utf16ToUtf8(std::u16string(utf16.begin(), utf16.end()));
 }
 
+std::size_t PrefixLength(std::wstring_view path) {
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    const bool prefixed = path.size() >= 4 && separator(path[0]) && separator(path[1]) &&
+                          (path[2] == L'?' || path[2] == L'.') && separator(path[3]);
+    return prefixed ? 4 : 0;
+}
+
 std::wstring FilePath(const std::string& utf8) {
     std::wstring path = Wide(utf8);
-    if (path.rfind(L"\\\\?\\", 0) == 0) return path;
     // The program joins paths with "/"; some calls (the loader's) want the system's own separator.
-    for (auto& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    // Short enough for every API as it is: keep the system's usual reading of the name.
-    if (path.size() < 240) return path;
+    // Done first, so that a prefix written with "/" is known for one.
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    // Short enough for every API as it is, or already in a form the system takes at any length.
+    if (path.size() < 240 || PrefixLength(path) != 0) return path;
     const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return path;
     std::vector<wchar_t> full(needed);

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "runtime/unique_resource.h"
 
@@ -20,8 +21,16 @@ std::wstring Wide(const std::string& utf8);
 std::string Narrow(const std::wstring& utf16);
 
 // The path as the wide file APIs take it: with backslashes, and made absolute with the
-// long-path prefix ("\\?\" + path) once it is long enough that MAX_PATH would cut it.
+// long-path prefix ("\\?\" + path) once it is long enough that MAX_PATH would cut it. A path
+// that already starts with "\\?\" or "\\.\" (either separator) keeps its prefix.
 std::wstring FilePath(const std::string& utf8);
+
+// 4 when the path starts with "\\?\" or "\\.\" (either separator), else 0.
+std::size_t PrefixLength(std::wstring_view path);
+
+// Makes the loader take libraries named without a path from the system directory only, never
+// from the program's folder or the current one. True when the system took the setting.
+bool NarrowLibrarySearch();
 
 // Owners of the kernel and registry handles the program opens. CreateFileW and
 // FindFirstFileExW report failure as INVALID_HANDLE_VALUE: wrap their result with

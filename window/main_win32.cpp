@@ -1,4 +1,5 @@
 // Pellwick.exe: the main window is the whole program. It takes no command line.
+#include "runtime/system_win32.h"
 #include "window/main_window_win32.h"
 
 // After <windows.h>, which main_window_win32.h brings in.
@@ -7,6 +8,11 @@
 // clang-format on
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    // Before any library loads: the system's own libraries (the shell's browse dialog) load
+    // more by bare name, and the program's folder is often a Downloads folder holding anything.
+    // Should the system refuse, the engine is still loaded by its full path alone.
+    runtime::win32::NarrowLibrarySearch();
+
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 

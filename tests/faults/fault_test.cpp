@@ -8,6 +8,7 @@
 #include <sys/time.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,36 +77,47 @@ TEST_F(FaultTest, ReadFailingMidFileGivesTheSystemsReason) {
     EXPECT_NE(r.output.find("error 57 Cannot read \"" + pkg + "\": Input/output error"), std::string::npos) << r.output;
 }
 
-TEST_F(FaultTest, BrokenEngineFilesAreReportedAndLeftAlone) {
-    const std::string pkg = MakePackage(100);
-    const std::string engine = programDir / "md5.so";
-    struct Case {
-        const char* what;
-        std::string content;
-    };
-    std::string corrupt = kEngineImage;
-    for (std::size_t i = 64; i < corrupt.size(); i += 7) corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5A);
-    for (const Case& c : {Case{"truncated", kEngineImage.substr(0, kEngineImage.size() / 3)}, Case{"corrupt", corrupt},
-                          Case{"empty", ""}}) {
-        ::chmod(engine.c_str(), 0644);
-        testsupport::WriteFile(engine, c.content);
-        ::chmod(engine.c_str(), 0444);  // read-only: provisioning keeps its hands off
-        const auto r = testsupport::Run({programDir / "probe", pkg});
-        EXPECT_NE(r.output.find("error 48 Cannot load the engine library \"" + engine + "\""), std::string::npos)
-            << c.what << ": " << r.output;
-        EXPECT_EQ(testsupport::ReadFile(engine), c.content) << c.what;
-    }
+// What is at the path, with its type, its mode and, for a regular file, its content: any
+// change to it shows.
+std::string Snapshot(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return "nothing";
+    return std::to_string(st.st_mode) + (S_ISREG(st.st_mode) ? " " + testsupport::ReadFile(path) : "");
 }
 
-TEST_F(FaultTest, DirectoryInTheEnginesPlaceIsReportedAndKept) {
+TEST_F(FaultTest, BrokenEnginesAreReportedAndLeftAlone) {
     const std::string pkg = MakePackage(100);
-    fs::create_directory(programDir / "md5.so");
-    const auto r = testsupport::Run({programDir / "probe", pkg});
-    EXPECT_NE(r.output.find("error 48 Cannot load the engine library \"" + (programDir / "md5.so") + "\""),
-              std::string::npos)
-        << r.output;
-    EXPECT_TRUE(fs::is_directory(programDir / "md5.so"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(programDir.Path()), fs::directory_iterator()), 2);
+    std::string corrupt = kEngineImage;
+    for (std::size_t i = 64; i < corrupt.size(); i += 7) corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5A);
+    const auto readOnlyFile = [](const std::string& content) {
+        return [content](const std::string& engine) {
+            testsupport::WriteFile(engine, content);
+            ::chmod(engine.c_str(), 0444);  // provisioning keeps its hands off
+        };
+    };
+    const std::pair<const char*, std::function<void(const std::string&)>> cases[] = {
+        {"truncated", readOnlyFile(kEngineImage.substr(0, kEngineImage.size() / 3))},
+        {"corrupt", readOnlyFile(corrupt)},
+        {"empty", readOnlyFile("")},
+        {"a directory", [](const std::string& engine) { fs::create_directory(engine); }},
+        // dlopen would wait for a writer for ever.
+        {"a read-only FIFO", [](const std::string& engine) { ASSERT_EQ(::mkfifo(engine.c_str(), 0444), 0); }},
+    };
+    for (const auto& [what, plant] : cases) {
+        const TempDir dir;
+        testsupport::InstallProbe(PROBE_PATH, dir);
+        const std::string engine = dir / "md5.so";
+        plant(engine);
+        const std::string before = Snapshot(engine);
+        testsupport::RunOptions options;
+        options.timeoutSeconds = 30;
+        const auto r = testsupport::Run({dir / "probe", pkg}, options);
+        EXPECT_NE(r.output.find("error 48 Cannot load the engine library \"" + engine + "\""), std::string::npos)
+            << what << " (exit " << r.exitCode << "): " << r.output;
+        EXPECT_EQ(Snapshot(engine), before) << what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2)
+            << what << ": a temporary engine file was left behind";
+    }
 }
 
 TEST_F(FaultTest, FullProgramDirectoryLeavesNoPartialEngine) {

@@ -91,6 +91,7 @@ ProcessResult Run(const std::vector<std::string>& argv, const RunOptions& option
             const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(124);
         }
+        ::alarm(options.timeoutSeconds);  // kept across exec
         if (options.unprivileged && ::geteuid() == 0) {
             if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(125);
         }

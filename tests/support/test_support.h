@@ -40,6 +40,7 @@ struct RunOptions {
     bool unprivileged = false;
     std::vector<std::pair<std::string, std::string>> environment;  // added or replaced
     long long fileSizeLimit = -1;                                  // bytes, with SIGXFSZ ignored so writes fail instead
+    unsigned timeoutSeconds = 0;                                   // then SIGALRM ends it; 0: no limit
 };
 
 // Runs a program and waits for it.

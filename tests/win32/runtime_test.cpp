@@ -1,13 +1,17 @@
 // The digest object and the Win32 runtime, in process: RFC 1321's vectors through the real
-// engine, the first-match lookup, file errors, the settings store and the documents folder.
+// engine, the first-match lookup, file errors, the engine's atomic write, the settings store,
+// the documents folder and the narrowed library search.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "digest/clsMD5.h"
 #include "runtime/error.h"
 #include "runtime/files.h"
+#include "runtime/library.h"
 #include "runtime/settings.h"
 #include "runtime/text.h"
 #include "shell/modSpecialFolders.h"
@@ -19,6 +23,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "runtime/system_win32.h"
 #include "tests/win32/driver/support.h"
 // clang-format on
 
@@ -36,6 +41,14 @@ std::string U8(const fs::path& p) {
 class Folder {
 public:
     fs::path operator/(const std::wstring& name) const { return tree_ / name; }
+    // Every entry's name with its content ("<folder>" for a folder).
+    std::map<std::wstring, std::string> Entries() const {
+        std::map<std::wstring, std::string> entries;
+        for (const auto& entry : fs::directory_iterator(tree_.Path())) {
+            entries[entry.path().filename()] = entry.is_directory() ? "<folder>" : testwin::ReadBytes(entry.path());
+        }
+        return entries;
+    }
     void Write(const std::wstring& name, const std::string& bytes, DWORD attributes = 0) const {
         testwin::WriteBytes(tree_ / name, bytes);
         if (attributes != 0) ::SetFileAttributesW((tree_ / name).c_str(), attributes);
@@ -71,7 +84,7 @@ TEST(DigestUnderWindowsTest, TextsAreDigestedInTheAnsiCodePage) {
     EXPECT_EQ(clsMD5::StringToBytes("\xE4\xB8\xAD")[0], '?') << "a character the code page lacks";
 }
 
-TEST(FirstMatchTest, OnlyOrdinaryFilesAreFoundAndWildcardsNameNothing) {
+TEST(FirstMatchTest, OnlyOrdinaryFilesAreFoundAndWildcardsAndDevicesNameNothing) {
     const Folder dir;
     dir.Write(L"plain.tar.gz", "x");
     dir.Write(L"hidden.tar.gz", "x", FILE_ATTRIBUTE_HIDDEN);
@@ -79,29 +92,56 @@ TEST(FirstMatchTest, OnlyOrdinaryFilesAreFoundAndWildcardsNameNothing) {
     dir.Write(L"readonly.tar.gz", "x", FILE_ATTRIBUTE_READONLY);
     dir.Write(L"\u03A9\u6570.tar.gz", "x");
     fs::create_directories(dir / L"folder.tar.gz");
+    // Names that only look like devices are ordinary files.
+    const std::wstring nearDevices[] = {L"CONSOLE.tar.gz", L"NULL.tar.gz", L"COM10.tar.gz", L"LPT.tar.gz",
+                                        L"xAUX.tar.gz",    L"PRN_.tar.gz", L"com1x.tar.gz"};
+    for (const auto& name : nearDevices) dir.Write(name, "x");
 
-    EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"plain.tar.gz")), "plain.tar.gz");
-    EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"PLAIN.TAR.GZ")), "plain.tar.gz") << "the name as stored";
-    EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"readonly.tar.gz")), "readonly.tar.gz");
-    EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"\u03A9\u6570.tar.gz")), "\xCE\xA9\xE6\x95\xB0.tar.gz");
-    for (const std::wstring name : {L"hidden.tar.gz", L"system.tar.gz", L"folder.tar.gz", L"missing", L"*.tar.gz",
-                                    L"plain.tar.g?", L"plain.tar.g<", L"plain.tar.gz\\"}) {
+    const std::pair<std::wstring, std::string> found[] = {
+        {L"plain.tar.gz", "plain.tar.gz"},
+        {L"PLAIN.TAR.GZ", "plain.tar.gz"},  // the name as stored
+        {L"readonly.tar.gz", "readonly.tar.gz"},
+        {L"\u03A9\u6570.tar.gz", "\xCE\xA9\xE6\x95\xB0.tar.gz"},
+    };
+    for (const auto& [name, stored] : found) EXPECT_EQ(runtime::FindFirstMatch(U8(dir / name)), stored) << U8(name);
+    for (const auto& name : nearDevices) EXPECT_EQ(runtime::FindFirstMatch(U8(dir / name)), U8(name));
+    for (const std::wstring name :
+         {L"hidden.tar.gz", L"system.tar.gz", L"folder.tar.gz", L"missing", L"*.tar.gz", L"plain.tar.g?",
+          L"plain.tar.g<", L"plain.tar.gz\\",
+          // The system's devices, in an existing folder, whatever follows their name.
+          L"CON.tar.gz", L"nul.tar.gz", L"Aux.TAR.GZ", L"PRN", L"COM1.tar.gz", L"com9.x.tar.gz", L"LPT1.tar.gz",
+          L"lpt9.tar.gz", L"CON .tar.gz", L"NUL..tar.gz", L"COM1 . .tar.gz"}) {
         EXPECT_EQ(runtime::FindFirstMatch(U8(dir / name)), "") << U8(name);
     }
     EXPECT_EQ(runtime::FindFirstMatch(""), "");
     EXPECT_EQ(runtime::FindFirstMatch(U8(dir / L"plain.tar.gz") + std::string(1, '\0') + "x"), "");
 }
 
-TEST(FirstMatchTest, PathsLongerThanMaxPathAreFoundAndDigested) {
+TEST(FirstMatchTest, PathsInEveryFormAreFoundAndDigestedAtAnyLength) {
     const Folder dir;
     std::wstring deep = L"\\\\?\\" + (dir / L"").wstring();
     for (int i = 0; i < 5; ++i) deep += std::wstring(60, static_cast<wchar_t>(L'k' + i)) + L"\\";
     fs::create_directories(deep);
     std::ofstream(fs::path(deep + L"deep.tar.gz"), std::ios::binary) << "abc";
-    const std::string path = U8(deep.substr(4) + L"deep.tar.gz");
-    ASSERT_GT(path.size(), 300u);
-    EXPECT_EQ(runtime::FindFirstMatch(path), "deep.tar.gz");
-    EXPECT_EQ(clsMD5().DigestFileToHexStr(path), "900150983cd24fb0d6963f7d28e17f72");
+    dir.Write(L"short.tar.gz", "abc");
+    const std::wstring paths[] = {deep.substr(4) + L"deep.tar.gz", (dir / L"short.tar.gz").wstring()};
+    ASSERT_GT(paths[0].size(), 300u);
+    ASSERT_LT(paths[1].size(), 200u);
+
+    // Each prefix the system knows, with the program's "/" or the system's "\\" between names.
+    const std::pair<std::wstring, wchar_t> forms[] = {
+        {L"", L'\\'}, {L"", L'/'}, {L"\\\\?\\", L'\\'}, {L"\\\\.\\", L'\\'}, {L"//?/", L'/'}, {L"//./", L'/'},
+    };
+    for (const auto& path : paths) {
+        for (const auto& [prefix, separator] : forms) {
+            std::wstring text = prefix + path;
+            std::replace(text.begin() + static_cast<std::ptrdiff_t>(prefix.size()), text.end(), L'\\', separator);
+            EXPECT_EQ(runtime::FindFirstMatch(U8(text)), U8(fs::path(path).filename())) << U8(text);
+            std::string digest;
+            EXPECT_NO_THROW(digest = clsMD5().DigestFileToHexStr(U8(text))) << U8(text);
+            EXPECT_EQ(digest, "900150983cd24fb0d6963f7d28e17f72") << U8(text);
+        }
+    }
 }
 
 TEST(FileErrorsTest, ErrorsCarryTheirNumberAndNameTheFile) {
@@ -126,6 +166,57 @@ TEST(FileErrorsTest, ErrorsCarryTheirNumberAndNameTheFile) {
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     expectError(U8(dir / L"locked.tar.gz"), runtime::kPermissionDenied, "a locked file");
     ::CloseHandle(lock);
+}
+
+TEST(ReplaceFileTest, LinksPlantedAtTemporaryNamesAreNotWrittenThroughAndFailuresLeaveNothing) {
+    const std::string image = "the new engine";
+    struct Case {
+        const char* what;
+        // Prepares the folder; the handle returned stays open during the replacement.
+        runtime::win32::UniqueHandle (*prepare)(const Folder& dir);
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"links at the names a temporary file used to have",
+         [](const Folder& dir) {
+             dir.Write(L"md5.dll", "the old engine");
+             dir.Write(L"victim", "kept");
+             const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+             for (const std::wstring& name : {L"md5.dll." + pid + L".tmp", std::wstring(L"md5.dll.tmp")}) {
+                 EXPECT_TRUE(::CreateHardLinkW((dir / name).c_str(), (dir / L"victim").c_str(), nullptr));
+             }
+             return runtime::win32::UniqueHandle();
+         },
+         true},
+        {"a folder in the file's place",
+         [](const Folder& dir) {
+             fs::create_directories(dir / L"md5.dll");
+             return runtime::win32::UniqueHandle();
+         },
+         false},
+        {"the file held open by another, which lets nobody replace it",
+         [](const Folder& dir) {
+             dir.Write(L"md5.dll", "the old engine");
+             return runtime::win32::UniqueHandle(runtime::win32::NullIfInvalid(::CreateFileW(
+                 (dir / L"md5.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        const Folder dir;
+        const auto held = c.prepare(dir);
+        auto expected = dir.Entries();
+        const std::string path = U8(dir / L"md5.dll");
+        try {
+            runtime::ReplaceFileAtomically(path, {reinterpret_cast<const unsigned char*>(image.data()), image.size()});
+            EXPECT_TRUE(c.replaced) << c.what << ": no error";
+            expected[L"md5.dll"] = image;
+        } catch (const runtime::Error& e) {
+            EXPECT_FALSE(c.replaced) << c.what << ": " << e.text();
+            EXPECT_NE(e.text().find(path), std::string::npos) << c.what << ": " << e.text();
+        }
+        EXPECT_EQ(dir.Entries(), expected) << c.what;
+    }
 }
 
 TEST(SettingsTest, StoredTextOrTheDefaultWhenNoneIsStored) {
@@ -167,6 +258,54 @@ TEST(TextTest, SuffixTestUppercasesByTheUsersLanguage) {
     EXPECT_FALSE(window::HasPackageSuffix("tar.gz"));
     EXPECT_FALSE(window::HasPackageSuffix("x.tar.gz.bak"));
     EXPECT_EQ(runtime::ToUpper("\xCF\x89\xCE\xB1.tar.gz"), "\xCE\xA9\xCE\x91.TAR.GZ");  // Greek too
+}
+
+// Last: the narrowing holds for the rest of the process. Bare names, as the system's own
+// libraries ask for more, come from the system directory only afterwards; the engine still
+// loads by its full path.
+TEST(LibrarySearchTest, AfterNarrowingLibrariesBesideTheProgramOrInTheCurrentFolderAreNotFound) {
+    const clsMD5 md5;  // writes the engine beside this program
+    const fs::path engine(runtime::Utf8ToUtf16(md5.EnginePath()));
+    const Folder work;
+    struct Case {
+        std::wstring name;
+        fs::path plantedIn;  // empty: a library of the system's own
+        bool found;
+    };
+    const Case cases[] = {
+        {L"pellwick-planted.dll", engine.parent_path(), false},
+        {L"pellwick-planted-in-cwd.dll", work / L"", false},
+        {L"version.dll", {}, true},
+    };
+    wchar_t cwd[MAX_PATH] = {};
+    ASSERT_NE(::GetCurrentDirectoryW(MAX_PATH, cwd), 0u);
+    ASSERT_TRUE(::SetCurrentDirectoryW((work / L"").c_str()));
+    const runtime::ScopeGuard restore([&] {
+        ::SetCurrentDirectoryW(cwd);
+        for (const auto& c : cases) {
+            if (!c.plantedIn.empty()) fs::remove(c.plantedIn / c.name);
+        }
+    });
+    for (const auto& c : cases) {
+        if (c.plantedIn.empty()) continue;
+        fs::copy_file(engine, c.plantedIn / c.name, fs::copy_options::overwrite_existing);
+        const HMODULE before = ::LoadLibraryW(c.name.c_str());
+        ASSERT_NE(before, nullptr) << U8(c.name) << ": the plant is found before";
+        ::FreeLibrary(before);
+    }
+
+    ASSERT_TRUE(runtime::win32::NarrowLibrarySearch());
+    for (const auto& c : cases) {
+        const HMODULE module = ::LoadLibraryW(c.name.c_str());
+        EXPECT_EQ(module != nullptr, c.found) << U8(c.name);
+        if (module != nullptr) ::FreeLibrary(module);
+    }
+    fs::copy_file(engine, work / L"engine-copy.dll");
+    const std::string copy = U8(work / L"engine-copy.dll");
+    void* library = runtime::LoadLibraryForever(copy);
+    EXPECT_NE(runtime::FindEntryPoint(library, "MD5Final", copy), nullptr);
+    ::FreeLibrary(static_cast<HMODULE>(library));
+    EXPECT_EQ(md5.DigestStrToHexStr("abc"), "900150983cd24fb0d6963f7d28e17f72");
 }
 
 }  // namespace

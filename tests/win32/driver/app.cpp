@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "runtime/system_win32.h"
 #include "support.h"
 
 namespace testwin {
@@ -102,6 +103,23 @@ bool App::HasModuleLoaded(const std::wstring& name) const {
     }
     ::CloseHandle(snapshot);
     return found;
+}
+
+void App::LoadLibraryInside(const std::wstring& name) const {
+    const std::size_t bytes = (name.size() + 1) * sizeof(wchar_t);
+    void* text = ::VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (text == nullptr) throw std::runtime_error("cannot allocate in the program's process");
+    const runtime::ScopeGuard freeText([&] { ::VirtualFreeEx(process_, text, 0, MEM_RELEASE); });
+    if (!::WriteProcessMemory(process_, text, name.c_str(), bytes, nullptr)) {
+        throw std::runtime_error("cannot write to the program's process");
+    }
+    // The system's kernel32 lies at the same address in every process.
+    const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+    const runtime::win32::UniqueHandle thread(::CreateRemoteThread(process_, nullptr, 0, load, text, 0, nullptr));
+    if (!thread.Valid() || ::WaitForSingleObject(thread.Get(), 10000) != WAIT_OBJECT_0) {
+        throw std::runtime_error("no thread ran in the program's process");
+    }
 }
 
 std::wstring ErrorBoxWatch::CloseBox() {

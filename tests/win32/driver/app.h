@@ -43,6 +43,9 @@ public:
     bool Answers() const;
     // True when a module of this name is loaded in the program's process.
     bool HasModuleLoaded(const std::wstring& name) const;
+    // Calls LoadLibraryW(name) on a thread of the program's own and waits for it, as a system
+    // library of the program's would.
+    void LoadLibraryInside(const std::wstring& name) const;
 
 private:
     std::filesystem::path exe_;

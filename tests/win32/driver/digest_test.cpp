@@ -90,6 +90,11 @@ TEST_F(DigestTest, TextsThatNameNoOrdinaryFileEmptyTheDigest) {
         PathOf(L"system.tar.gz"),
         PathOf(L"*.tar.gz"),
         PathOf(L"before.tar.g?"),
+        // Devices: the system reports a file "CON" for these, which must not keep the digest.
+        PathOf(L"CON.tar.gz"),
+        PathOf(L"nul.tar.gz"),
+        PathOf(L"COM1.tar.gz"),
+        PathOf(L"LPT1 .tar.gz"),
         PathOf(L""),
         L"",
     };
@@ -202,6 +207,24 @@ TEST(EngineLoadingTest, EngineInTheCurrentDirectoryIsNeverLoaded) {
     EXPECT_NE(message.find((tree / L"program").wstring()), std::wstring::npos) << Utf8(message);
     EXPECT_EQ(app.Digest(), L"");
     EXPECT_FALSE(app.HasModuleLoaded(L"md5.dll"));
+    EXPECT_TRUE(app.Answers());
+}
+
+TEST(EngineLoadingTest, LibraryPlantedBesideTheProgramIsNotFoundByItsBareName) {
+    SetInstallerDirectory(nullptr);
+    TempTree tree;
+    const std::string package = SampleContent(1000, 5);
+    WriteBytes(tree / L"p.tar.gz", package);
+    const App app(tree / L"program");
+    app.SetFileName((tree / L"p.tar.gz").wstring());
+    ASSERT_EQ(app.Digest(), Wide(SystemMd5(package)));
+    // As a Downloads folder might hold it, under a name a system library might ask for.
+    const auto planted = tree / L"program" / L"pellwick-planted.dll";
+    std::filesystem::copy_file(tree / L"program" / L"md5.dll", planted);
+    app.LoadLibraryInside(L"pellwick-planted.dll");
+    EXPECT_FALSE(app.HasModuleLoaded(L"pellwick-planted.dll"));
+    app.LoadLibraryInside(planted.wstring());
+    EXPECT_TRUE(app.HasModuleLoaded(L"pellwick-planted.dll")) << "by its full path it loads";
     EXPECT_TRUE(app.Answers());
 }
 
