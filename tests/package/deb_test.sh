@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the .deb, unpacks it into a throwaway root and checks that the installed program
-# starts and finds its engine beside itself without writing anything there.
+# Builds the .deb, unpacks it into a throwaway root and checks that its copyright file carries
+# libmd's and that the installed program starts and finds its engine beside itself without
+# writing anything there.
+#   deb_test.sh <build tree> <engine md5.so> <libmd's copyright>
 set -euo pipefail
-build=$1 engine=$2
+build=$1 engine=$2 libmd=$3
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 
@@ -16,6 +18,9 @@ for f in "$lib/pellwick" "$lib/md5.so" "$work/root/usr/share/applications/pellwi
          "$work/root/usr/share/icons/hicolor/scalable/apps/pellwick.svg"; do
   [ -f "$f" ] || { echo "missing from the package: ${f#$work/root}"; exit 1; }
 done
+# libmd's copyright, paragraph by paragraph, with its file names under libmd/.
+sed -n '/^Files:$/,$p' "$work/root/usr/share/doc/pellwick/copyright" | sed 's|^ libmd/| |' > "$work/libmd-part"
+sed '1,/^$/d' "$libmd" | diff - "$work/libmd-part" || { echo "the copyright file does not carry libmd's"; exit 1; }
 [ "$(readlink "$work/root/usr/bin/pellwick")" = "../lib/pellwick/pellwick" ] || { echo "bad /usr/bin/pellwick link"; exit 1; }
 cmp "$lib/md5.so" "$engine" || { echo "packaged engine differs from the built one"; exit 1; }
 
