@@ -13,7 +13,9 @@ set_target_properties(md5 PROPERTIES
   PELLWICK_LIBMD_COPYRIGHT ${PELLWICK_LIBMD_COPYRIGHT})
 # Sanitizer runtimes would become dependencies of the image; the engine is libmd's code.
 target_compile_options(md5 PRIVATE -fno-sanitize=all)
-target_link_options(md5 PRIVATE -fno-sanitize=all
+# Stripped as it is built: the image the program carries is the very file a package installs,
+# so an installed engine always matches and is never rewritten.
+target_link_options(md5 PRIVATE -fno-sanitize=all -s
   -Wl,--version-script=${CMAKE_CURRENT_SOURCE_DIR}/md5.map -Wl,-z,defs
   -Wl,-u,MD5Init -Wl,-u,MD5Update -Wl,-u,MD5Final)
 target_link_libraries(md5 PRIVATE ${LIBMD_STATIC})
