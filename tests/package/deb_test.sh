@@ -3,9 +3,9 @@
 # find nothing; the copyright file carries libmd's own; every file names this version; and,
 # unpacked into a throwaway root, the installed program starts and finds its engine beside
 # itself without writing anything there.
-#   deb_test.sh <build tree> <engine md5.so> <version> <libmd's copyright>
+#   deb_test.sh <build tree> <engine md5.so> <version> <libmd's copyright> <README>
 set -euo pipefail
-build=$1 engine=$2 version=$3 libmd=$4
+build=$1 engine=$2 version=$3 libmd=$4 readme=$5
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 fail() { echo "$*"; exit 1; }
@@ -31,12 +31,16 @@ metainfo=$root/usr/share/metainfo/io.github.pellwick.Pellwick.metainfo.xml
 findings=$(appstreamcli validate --no-net "$metainfo" 2>&1 | grep -E '^[EWI]: ' || true)
 [ -z "$findings" ] || fail "appstreamcli: $findings"
 
-# One version everywhere: the metadata's release, the changelog's top entry, the manual page.
+# One version everywhere: the metadata's release, the changelog's top entry, the manual
+# page, and the README's package names.
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metadata's release is not $version"
 zcat "$root/usr/share/doc/pellwick/changelog.gz" | head -n 1 | grep -qF "pellwick ($version)" ||
   fail "the changelog's top entry is not $version"
 zcat "$root/usr/share/man/man1/pellwick.1.gz" | grep -q "^\.TH PELLWICK 1 .*\"Pellwick $version\"" ||
   fail "the manual page does not name $version"
+for name in "pellwick_${version}_amd64.deb" "Pellwick-${version}-x64.msi" "Pellwick-${version}-win64.zip"; do
+  grep -qF "$name" "$readme" || fail "the README does not name $name"
+done
 
 # libmd's copyright, paragraph by paragraph, with its file names under libmd/.
 sed -n '/^Files:$/,$p' "$root/usr/share/doc/pellwick/copyright" | sed 's|^ libmd/| |' > "$work/libmd-part"
