@@ -1,50 +1,17 @@
-// Draws the program's icon, a parcel with a check mark, and writes the icon images as the
-// resource compiler takes them: three DIBs (32x32 in 2 colours, 32x32 and 16x16 in 16
-// colours) and the icon group that names them by resource id. Runs on the build host.
-#include <algorithm>
-#include <cmath>
+// Writes the program's icon as the Windows resource compiler takes it: three DIBs (32x32 in 2
+// colours, 32x32 and 16x16 in 16 colours) and the icon group that names them by resource id.
+// Runs on the build host.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "icon_drawing.h"
+
 namespace {
 
-// The 16 colours of the standard VGA palette, as RGB.
-constexpr std::uint8_t kPalette16[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-                                            {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-                                            {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-                                            {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-enum Colour : int { kBlack = 0, kDarkGreen = 2, kOlive = 3, kGray = 8, kLime = 10, kYellow = 11, kNone = -1 };
-
-double SegmentDistance(double px, double py, double ax, double ay, double bx, double by) {
-    const double dx = bx - ax, dy = by - ay;
-    double t = ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy);
-    t = t < 0 ? 0 : (t > 1 ? 1 : t);
-    return std::hypot(px - (ax + t * dx), py - (ay + t * dy));
-}
-
-bool Inside(double x, double y, double left, double top, double right, double bottom) {
-    return x >= left && x < right && y >= top && y < bottom;
-}
-
-// The picture in unit coordinates, y downwards: a closed parcel (lid, body, tape) and a
-// check mark over its lower right corner.
-int Paint(double x, double y, double pixel) {
-    const double check =
-        std::min(SegmentDistance(x, y, 0.44, 0.64, 0.62, 0.84), SegmentDistance(x, y, 0.62, 0.84, 0.97, 0.34));
-    if (check < 0.07 + pixel * 0.2) return kLime;
-    if (check < 0.07 + pixel * 1.2) return kDarkGreen;
-    const bool lid = Inside(x, y, 0.03, 0.10, 0.83, 0.36);
-    const bool body = Inside(x, y, 0.08, 0.36, 0.78, 0.92);
-    if (!lid && !body) return kNone;
-    const bool tape = Inside(x, y, 0.37, 0.10, 0.50, 0.92);
-    const bool seam = lid && y >= 0.36 - pixel;  // the lid's lower edge over the body
-    if (seam) return kBlack;
-    if (tape) return kYellow;
-    return kOlive;
-}
+using namespace icon;
 
 struct Image {
     int size;
@@ -57,21 +24,7 @@ Image Draw(int size) {
     for (int row = 0; row < size; ++row)
         for (int col = 0; col < size; ++col)
             image.colours[static_cast<std::size_t>(row * size + col)] =
-                Paint((col + 0.5) * pixel, (row + 0.5) * pixel, pixel);
-    // A dark outline where the parcel meets the background, so it reads on any backdrop.
-    std::vector<int> outlined = image.colours;
-    auto at = [&](int r, int c) {
-        return r < 0 || c < 0 || r >= size || c >= size ? kNone : image.colours[static_cast<std::size_t>(r * size + c)];
-    };
-    for (int r = 0; r < size; ++r)
-        for (int c = 0; c < size; ++c) {
-            const int here = at(r, c);
-            if (here == kOlive || here == kYellow) {
-                if (at(r - 1, c) == kNone || at(r + 1, c) == kNone || at(r, c - 1) == kNone || at(r, c + 1) == kNone)
-                    outlined[static_cast<std::size_t>(r * size + c)] = kBlack;
-            }
-        }
-    image.colours = outlined;
+                ColourAt((col + 0.5) * pixel, (row + 0.5) * pixel, LineFor(size));
     return image;
 }
 

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 
 #include "window/main_window_qt.h"
@@ -7,7 +8,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pellwick");
     QApplication::setDesktopFileName("pellwick");
-    QApplication::setWindowIcon(QIcon(":/pellwick.svg"));
+    QIcon icon;
+    for (const QFileInfo& image : QDir(":/icons").entryInfoList()) icon.addFile(image.filePath());
+    QApplication::setWindowIcon(icon);
     window::MainWindow frmMain;
     frmMain.show();
     return QApplication::exec();

@@ -1,18 +1,26 @@
 #!/bin/sh
-# The Windows zip holds Pellwick.exe with the engine it carries beside it.
-#   package.sh <build tree> <engine md5.dll> <work folder>
+# The Windows zip holds Pellwick.exe with the engine it carries beside it, the licence, and
+# the notices with libmd's copyright as the source the engine was built from states it.
+#   package.sh <build tree> <engine md5.dll> <LICENSE> <work folder>
 set -eu
 build=$1
 engine=$2
-out=$3
+licence=$3
+out=$4
 rm -rf "$out"
 mkdir -p "$out/unpacked"
 cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
 zip=$(ls "$out"/Pellwick-*.zip)
 (cd "$out/unpacked" && cmake -E tar xf "$zip")
-top=$(ls "$out/unpacked")
-[ "$(ls "$out/unpacked/$top" | sort | tr '\n' ' ')" = "Pellwick.exe md5.dll " ] || {
-  echo "unexpected content: $(ls "$out/unpacked/$top")" >&2; exit 1; }
-cmp "$out/unpacked/$top/md5.dll" "$engine"
-cmp "$out/unpacked/$top/Pellwick.exe" "$build/bin/Pellwick.exe"
-echo "$(basename "$zip"): Pellwick.exe and md5.dll"
+top=$out/unpacked/$(ls "$out/unpacked")
+[ "$(ls "$top" | LC_ALL=C sort | tr '\n' ' ')" = "LICENSE.txt Pellwick.exe THIRD-PARTY-NOTICES.txt md5.dll " ] || {
+  echo "unexpected content: $(ls "$top")" >&2; exit 1; }
+cmp "$top/md5.dll" "$engine"
+cmp "$top/Pellwick.exe" "$build/bin/Pellwick.exe"
+cmp "$top/LICENSE.txt" "$licence"
+cmp "$top/THIRD-PARTY-NOTICES.txt" "$build/packaging/THIRD-PARTY-NOTICES.txt"
+copying=$build/libmd/src/COPYING
+lines=$(wc -l < "$copying")
+tail -n "$lines" "$top/THIRD-PARTY-NOTICES.txt" | cmp - "$copying" || {
+  echo "the notices do not end with libmd's COPYING" >&2; exit 1; }
+echo "$(basename "$zip"): Pellwick.exe, md5.dll, the licence and libmd's notice"

@@ -1,0 +1,96 @@
+// The program as the Windows installer leaves it (Installed.*): registered for "Open with", one
+// uninstall entry, and an installed copy that digests; and no registration once it is removed
+// (Removed.*). tests/win32/installer.sh installs and removes it between the runs, checks the
+// files, the shortcut and the engine's file itself, and names the version it expects in
+// PELLWICK_EXPECTED_VERSION.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include "app.h"
+#include "runtime/system_win32.h"
+#include "support.h"
+
+namespace testwin {
+namespace {
+
+using runtime::win32::UniqueKey;
+
+constexpr wchar_t kApplicationKey[] = L"Software\\Classes\\Applications\\Pellwick.exe";
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+UniqueKey OpenMachineKey(const std::wstring& path) {
+    UniqueKey key;
+    ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.Out());
+    return key;
+}
+
+std::optional<std::wstring> StringValue(HKEY key, const wchar_t* name) {
+    wchar_t text[2048] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return std::nullopt;
+    return std::wstring(text);
+}
+
+std::vector<std::wstring> Subkeys(HKEY key) {
+    std::vector<std::wstring> names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (::RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+// The uninstall entries named Pellwick, as (version, publisher).
+std::vector<std::pair<std::wstring, std::wstring>> UninstallEntries() {
+    std::vector<std::pair<std::wstring, std::wstring>> entries;
+    const UniqueKey all = OpenMachineKey(kUninstallKey);
+    for (const auto& name : Subkeys(all.Get())) {
+        const UniqueKey entry = OpenMachineKey(std::wstring(kUninstallKey) + L"\\" + name);
+        if (StringValue(entry.Get(), L"DisplayName") == L"Pellwick")
+            entries.emplace_back(StringValue(entry.Get(), L"DisplayVersion").value_or(L""),
+                                 StringValue(entry.Get(), L"Publisher").value_or(L""));
+    }
+    return entries;
+}
+
+std::wstring ExpectedVersion() {
+    const char* version = std::getenv("PELLWICK_EXPECTED_VERSION");
+    return version != nullptr ? Wide(version) : L"";
+}
+
+TEST(Installed, RegistersOpenWithForPackages) {
+    const UniqueKey command = OpenMachineKey(std::wstring(kApplicationKey) + L"\\shell\\open\\command");
+    EXPECT_EQ(StringValue(command.Get(), nullptr), L"\"" + ProgramUnderTest().wstring() + L"\" \"%1\"");
+    const UniqueKey types = OpenMachineKey(std::wstring(kApplicationKey) + L"\\SupportedTypes");
+    EXPECT_EQ(StringValue(types.Get(), L".gz"), L"");
+    EXPECT_EQ(StringValue(types.Get(), L".tgz"), L"");
+}
+
+TEST(Installed, HasOneUninstallEntryWithVersionAndPublisher) {
+    const auto entries = UninstallEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].first, ExpectedVersion());
+    EXPECT_EQ(entries[0].second, Wide(PELLWICK_PUBLISHER));
+}
+
+TEST(Installed, Digests) {
+    const TempTree tree;
+    const std::string package = SampleContent(70000, 11);
+    WriteBytes(tree / L"release-2.0.tar.gz", package);
+    const App app(ProgramUnderTest().parent_path(), tree.Path(), /*copyProgram=*/false);
+    app.SetFileName((tree / L"release-2.0.tar.gz").wstring());
+    EXPECT_EQ(Utf8(app.Digest()), SystemMd5(package));
+}
+
+TEST(Removed, LeavesNoRegistration) {
+    EXPECT_FALSE(OpenMachineKey(kApplicationKey).Valid());
+    EXPECT_TRUE(UninstallEntries().empty());
+}
+
+}  // namespace
+}  // namespace testwin
