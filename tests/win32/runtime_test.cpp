@@ -120,11 +120,10 @@ TEST(FileErrorsTest, ErrorsCarryTheirNumberAndNameTheFile) {
     fs::create_directories(dir / L"folder.tar.gz");
     expectError(U8(dir / L"folder.tar.gz"), runtime::kPathFileAccessError, "a folder");
     dir.Write(L"locked.tar.gz", "x");
-    const HANDLE lock = ::CreateFileW((dir / L"locked.tar.gz").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const runtime::win32::UniqueHandle lock(runtime::win32::NullIfInvalid(::CreateFileW(
+        (dir / L"locked.tar.gz").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+    ASSERT_TRUE(lock.Valid());
     expectError(U8(dir / L"locked.tar.gz"), runtime::kPermissionDenied, "a locked file");
-    ::CloseHandle(lock);
 }
 
 TEST(SettingsTest, StoredTextOrTheDefaultWhenNoneIsStored) {

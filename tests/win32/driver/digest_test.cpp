@@ -158,12 +158,11 @@ TEST_F(DigestTest, LockedPackageIsReportedAndTheWindowGoesOn) {
     Package(L"locked.tar.gz");
     std::wstring message;
     {
-        const HANDLE lock = ::CreateFileW(PathOf(L"locked.tar.gz").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                          OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        const runtime::win32::UniqueHandle lock(runtime::win32::NullIfInvalid(::CreateFileW(
+            PathOf(L"locked.tar.gz").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+        ASSERT_TRUE(lock.Valid());
         ErrorBoxWatch watch(*app_, PathOf(L"locked.tar.gz"));
         message = watch.CloseBox();
-        ::CloseHandle(lock);
     }
     EXPECT_NE(message.find(PathOf(L"locked.tar.gz")), std::wstring::npos) << Narrow(message);
     EXPECT_NE(message.find(L"70"), std::wstring::npos) << "permission denied: " << Narrow(message);
