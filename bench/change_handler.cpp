@@ -1,7 +1,7 @@
-// The change handler's cost per keystroke: frmMain::txtFileName_Change behind a view that only
-// holds strings, for a text that names nothing, a directory and a small package. Each
-// handler call is timed alone, and a bare stat() of the same text beside it as the
-// reference, so the median, the 99th percentile and their ratio come from one run.
+// The change handler's cost per keystroke: frmMain::txtFileName_Change behind the tests' fake
+// view, for a text that names nothing, a directory and a small package. Each handler call is
+// timed alone, and a bare stat() of the same text beside it as the reference, so the median,
+// the 99th percentile and their ratio come from one run.
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
 
@@ -10,35 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "bench/support.h"
-#include "window/frmMain.h"
+#include "tests/support/fake_view.h"
+#include "tests/support/test_support.h"
 
 namespace {
-
-class StringView final : public window::MainView {
-public:
-    std::string FileNameText() const override { return fileName_; }
-    void SetFileNameText(const std::string& text) override {
-        fileName_ = text;
-        if (form_ != nullptr) form_->OnFileNameChanged();  // as typing would
-    }
-    std::string DigestText() const override { return digest_; }
-    void SetDigestText(const std::string& text) override { digest_ = text; }
-    std::string BrowseForFolder(const std::string&, const std::string&, std::int32_t) override { return ""; }
-    void ShowError(const std::string& message) override { error_ = message; }
-    void SetBusy(bool) override {}
-
-    // The typed text, without running the handler: the benchmark runs it itself.
-    void Type(const std::string& text) { fileName_ = text; }
-    void Attach(window::frmMain* form) { form_ = form; }
-    const std::string& Error() const { return error_; }
-
-private:
-    std::string fileName_;
-    std::string digest_ = "stale";
-    std::string error_;
-    window::frmMain* form_ = nullptr;
-};
 
 struct Case {
     const char* label;
@@ -60,15 +35,14 @@ double Microseconds(std::chrono::steady_clock::duration d) {
 
 void BM_txtFileName_Change(benchmark::State& state) {
     const Case& c = gCases.at(static_cast<std::size_t>(state.range(0)));
-    StringView view;
-    window::frmMain form(view);
-    view.Attach(&form);
-    view.Type(c.text);
+    testsupport::FakeView view;
+    view.digest = "stale";
+    view.fileName = c.text;  // as typed; the handler is run below, alone
 
     std::vector<double> handler, reference;
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
-        form.txtFileName_Change();
+        view.form.txtFileName_Change();
         const auto t1 = std::chrono::steady_clock::now();
         struct stat st {};
         benchmark::DoNotOptimize(::stat(c.text.c_str(), &st));
@@ -77,14 +51,14 @@ void BM_txtFileName_Change(benchmark::State& state) {
         handler.push_back(Microseconds(t1 - t0));
         reference.push_back(Microseconds(t2 - t1));
     }
-    if (!view.Error().empty() || view.DigestText() != c.expectedDigest) {
-        state.SkipWithError(("the handler left \"" + view.DigestText() + "\" (expected \"" + c.expectedDigest + "\")" +
-                             (view.Error().empty() ? "" : ", error: " + view.Error()))
+    if (!view.errors.empty() || view.digest != c.expectedDigest) {
+        state.SkipWithError(("the handler left \"" + view.digest + "\" (expected \"" + c.expectedDigest + "\")" +
+                             (view.errors.empty() ? "" : ", error: " + view.errors.back()))
                                 .c_str());
         return;
     }
-    const Result r{c.label, bench::Median(handler), bench::Percentile(handler, 99), bench::Median(reference),
-                   bench::Percentile(reference, 99)};
+    const Result r{c.label, testsupport::Median(handler), testsupport::Percentile(handler, 99),
+                   testsupport::Median(reference), testsupport::Percentile(reference, 99)};
     state.counters["median_us"] = r.medianUs;
     state.counters["p99_us"] = r.p99Us;
     state.counters["stat_median_us"] = r.statMedianUs;
@@ -106,19 +80,18 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
 
-    bench::ScratchDir scratch("pellwick-bench-handler");
+    const testsupport::TempDir scratch("pellwick-bench-handler");
     const std::string dir = scratch / "Downloads";
     if (::mkdir(dir.c_str(), 0755) != 0) return 1;
     const std::string package = scratch.WriteRandomFile("Downloads/release-1.0.tar.gz", 64 << 10, 0x1);
-    std::string expected = bench::Md5sumOf(package);
-    for (char& ch : expected) ch = static_cast<char>(ch >= 'a' ? ch - 'a' + 'A' : ch);
+    const std::string expected = testsupport::AsciiUpper(testsupport::Md5sumOf(package));
     gCases = {
         {"names nothing", dir + "/release-1.0.tar.", ""},  // as typed, one keystroke short
         {"a directory", dir, ""},
         {"a 64 KiB package", package, expected},
     };
 
-    std::printf("machine: %s\n", bench::MachineSummary().c_str());
+    std::printf("machine: %s\n", testsupport::MachineSummary().c_str());
     std::fflush(stdout);
     benchmark::RegisterBenchmark("txtFileName_Change", BM_txtFileName_Change)
         ->DenseRange(0, static_cast<int>(gCases.size()) - 1)

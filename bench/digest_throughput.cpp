@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "bench/support.h"
+#include "tests/support/test_support.h"
 
 namespace {
+
+const testsupport::RunOptions kStderrPassesThrough{.captureStderr = false};
 
 struct Options {
     std::uint64_t mib = 1024;
@@ -32,19 +34,12 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-std::string Upper(std::string hex) {
-    for (char& c : hex) {
-        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return hex;
-}
-
 // The digest a run printed, checked against the one every run must print.
-void Check(const bench::ChildRun& run, const char* who, std::string& agreed) {
+void Check(const testsupport::ProcessResult& run, const char* who, std::string& agreed) {
     if (run.exitCode != 0 || run.output.size() < 32) {
         throw std::runtime_error(std::string(who) + " failed (exit " + std::to_string(run.exitCode) + ")");
     }
-    const std::string digest = Upper(run.output.substr(0, 32));
+    const std::string digest = testsupport::AsciiUpper(run.output.substr(0, 32));
     if (agreed.empty()) agreed = digest;
     if (digest != agreed) {
         throw std::runtime_error(std::string("DIGESTS DIFFER: ") + who + " printed " + digest + ", expected " + agreed);
@@ -57,8 +52,8 @@ int main(int argc, char** argv) {
     try {
         const Options options = Parse(argc, argv);
         const std::uint64_t bytes = options.mib << 20;
-        bench::ScratchDir scratch("pellwick-bench-throughput");
-        std::printf("machine: %s\n", bench::MachineSummary().c_str());
+        const testsupport::TempDir scratch("pellwick-bench-throughput");
+        std::printf("machine: %s\n", testsupport::MachineSummary().c_str());
         std::printf("writing %llu MiB of pseudo-random bytes...\n", static_cast<unsigned long long>(options.mib));
         std::fflush(stdout);
         const std::string file = scratch.WriteRandomFile("package.tar.gz", bytes, 0x5eed);
@@ -67,14 +62,14 @@ int main(int argc, char** argv) {
         const std::vector<std::string> pellwick{options.program, file};
         std::string agreed;
         // Untimed: brings the file and both programs into the cache and puts the engine in place.
-        Check(bench::RunChild(md5sum), "md5sum", agreed);
-        Check(bench::RunChild(pellwick), "Pellwick", agreed);
+        Check(testsupport::Run(md5sum, kStderrPassesThrough), "md5sum", agreed);
+        Check(testsupport::Run(pellwick, kStderrPassesThrough), "Pellwick", agreed);
 
         std::vector<double> md5sumSeconds, pellwickSeconds, md5sumCpu, pellwickCpu;
         for (int i = 0; i < options.runs; ++i) {
-            const auto m = bench::RunChild(md5sum);
+            const auto m = testsupport::Run(md5sum, kStderrPassesThrough);
             Check(m, "md5sum", agreed);
-            const auto p = bench::RunChild(pellwick);
+            const auto p = testsupport::Run(pellwick, kStderrPassesThrough);
             Check(p, "Pellwick", agreed);
             md5sumSeconds.push_back(m.seconds);
             pellwickSeconds.push_back(p.seconds);
@@ -86,8 +81,8 @@ int main(int argc, char** argv) {
         }
 
         const double mb = static_cast<double>(bytes) / 1e6;
-        const double m = bench::Median(md5sumSeconds), p = bench::Median(pellwickSeconds);
-        const double mc = bench::Median(md5sumCpu), pc = bench::Median(pellwickCpu);
+        const double m = testsupport::Median(md5sumSeconds), p = testsupport::Median(pellwickSeconds);
+        const double mc = testsupport::Median(md5sumCpu), pc = testsupport::Median(pellwickCpu);
         std::printf("\ndigest throughput, %llu MiB file in the page cache, median of %d runs each\n",
                     static_cast<unsigned long long>(options.mib), options.runs);
         std::printf("  %-10s %14s %14s\n", "", "wall", "CPU (user+sys)");

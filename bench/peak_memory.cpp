@@ -13,16 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "bench/support.h"
+#include "tests/support/test_support.h"
 
 namespace {
-
-std::string Upper(std::string hex) {
-    for (char& c : hex) {
-        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return hex;
-}
 
 struct Measured {
     std::string digest;  // uppercase
@@ -32,12 +25,12 @@ struct Measured {
 Measured RunMeasured(const std::vector<std::string>& argv) {
     std::vector<std::string> launched{PEAK_RSS_PROGRAM};
     launched.insert(launched.end(), argv.begin(), argv.end());
-    const auto run = bench::RunChild(launched);
+    const auto run = testsupport::Run(launched, {.captureStderr = false});
     const auto last = run.output.rfind("peak_rss_kib ");
     if (run.exitCode != 0 || run.output.size() < 32 || last == std::string::npos) {
         throw std::runtime_error(argv[0] + " failed (exit " + std::to_string(run.exitCode) + ")");
     }
-    return {Upper(run.output.substr(0, 32)), std::atof(run.output.c_str() + last + 13)};
+    return {testsupport::AsciiUpper(run.output.substr(0, 32)), std::atof(run.output.c_str() + last + 13)};
 }
 
 struct Peaks {
@@ -56,7 +49,7 @@ Peaks Measure(const std::string& program, const std::string& file, int runs) {
         pellwick.push_back(p.peakKiB);
         md5sum.push_back(m.peakKiB);
     }
-    return {bench::Median(pellwick), bench::Median(md5sum)};
+    return {testsupport::Median(pellwick), testsupport::Median(md5sum)};
 }
 
 }  // namespace
@@ -71,12 +64,12 @@ int main(int argc, char** argv) {
         }
         if (runs < 1) throw std::runtime_error("--runs takes a positive number");
 
-        bench::ScratchDir scratch("pellwick-bench-memory");
-        std::printf("machine: %s\n", bench::MachineSummary().c_str());
+        const testsupport::TempDir scratch("pellwick-bench-memory");
+        std::printf("machine: %s\n", testsupport::MachineSummary().c_str());
         const std::string small = scratch.WriteRandomFile("small.tar.gz", std::uint64_t{64} << 20, 0x64);
         const std::string large = scratch.WriteSparseFile("large.tar.gz", std::uint64_t{4} << 30, 0x4);
         // Untimed: puts the engine beside the digest program, so no run pays for that.
-        bench::RunChild({program, small});
+        testsupport::Run({program, small}, {.captureStderr = false});
 
         const Peaks a = Measure(program, small, runs);
         const Peaks b = Measure(program, large, runs);

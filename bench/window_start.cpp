@@ -22,14 +22,13 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "bench/support.h"
+#include "runtime/system_posix.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -94,14 +93,7 @@ bool IsDialog(Display_& d, Window w) {
     return dialog;
 }
 
-std::string ReadLog(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-Timing RunOnce(Display_& d, const Target& t, const std::vector<std::string>& env, const std::string& workDir,
+Timing RunOnce(Display_& d, const Target& t, const testsupport::RunOptions& launch, const std::string& workDir,
                int serial) {
     std::vector<std::string> argv = t.argv;
     std::string freshDir;
@@ -112,11 +104,11 @@ Timing RunOnce(Display_& d, const Target& t, const std::vector<std::string>& env
         argv[0] = freshDir + "/pellwick";
     }
 
-    const int inotify = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-    if (inotify < 0) throw std::runtime_error("inotify_init1 failed");
+    const runtime::UniqueFd watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
+    const int inotify = watch.Get();
+    if (!watch.Valid()) throw std::runtime_error("inotify_init1 failed");
     if (!t.watchedFile.empty() &&
         ::inotify_add_watch(inotify, t.watchedFile.c_str(), IN_ACCESS | IN_CLOSE_NOWRITE) < 0) {
-        ::close(inotify);
         throw std::runtime_error("cannot watch " + t.watchedFile);
     }
     // Events of earlier runs are done with.
@@ -127,21 +119,21 @@ Timing RunOnce(Display_& d, const Target& t, const std::vector<std::string>& env
     }
 
     const std::string log = workDir + "/" + t.label + ".log";
-    const double start = bench::Now();
-    const pid_t pid = bench::StartChild(argv, env, log);
+    const double start = testsupport::Now();
+    const pid_t pid = testsupport::Start(argv, launch, log);
     Timing timing;
     bool read = false;
     std::optional<std::string> failure;
     // Done when the window is mapped and, for Pellwick, its first digest has read the package,
     // whichever comes last.
     while (!failure && (timing.mappedSeconds < 0 || (!t.watchedFile.empty() && timing.digestSeconds < 0))) {
-        if (bench::Now() - start > kTimeoutSeconds) {
+        if (testsupport::Now() - start > kTimeoutSeconds) {
             failure = "no window with a digest within " + std::to_string(static_cast<int>(kTimeoutSeconds)) + " s";
             break;
         }
         std::array<pollfd, 2> fds{pollfd{ConnectionNumber(d.x), POLLIN, 0}, pollfd{inotify, POLLIN, 0}};
         if (XPending(d.x) == 0) ::poll(fds.data(), fds.size(), 100);
-        const double seen = bench::Now() - start;
+        const double seen = testsupport::Now() - start;
 
         alignas(inotify_event) char buf[4096];
         for (ssize_t n; (n = ::read(inotify, buf, sizeof buf)) > 0;) {
@@ -164,11 +156,10 @@ Timing RunOnce(Display_& d, const Target& t, const std::vector<std::string>& env
             timing.mappedSeconds = seen;
         }
     }
-    bench::StopChild(pid);
-    ::close(inotify);
+    testsupport::Stop(pid);
     if (!failure && !freshDir.empty() && !fs::exists(freshDir + "/md5.so"))
         failure = "no engine was put beside the program";
-    if (failure) throw std::runtime_error(t.label + ": " + *failure + "\n" + ReadLog(log));
+    if (failure) throw std::runtime_error(t.label + ": " + *failure + "\n" + testsupport::ReadFile(log));
     if (!freshDir.empty()) fs::remove_all(freshDir);
     return timing;
 }
@@ -200,16 +191,17 @@ int main(int argc, char** argv) {
         d.netName = XInternAtom(d.x, "_NET_WM_NAME", False);
         XSelectInput(d.x, DefaultRootWindow(d.x), SubstructureNotifyMask);
 
-        bench::ScratchDir scratch("pellwick-bench-start");
+        const testsupport::TempDir scratch("pellwick-bench-start");
         const std::string home = scratch / "home", config = scratch / "config", runtimeDir = scratch / "runtime";
         fs::create_directories(home + "/Documents");
-        fs::create_directories(config + "/Quorrel");
         fs::create_directories(runtimeDir);
         fs::permissions(runtimeDir, fs::perms::owner_all, fs::perm_options::replace);
         const std::string package = scratch.WriteRandomFile("home/Documents/release-1.0.tar.gz", 64 << 10, 0x7);
-        bench::WriteTextFile(config + "/Quorrel/Quorrel.ini", "[Settings]\nQRL_Dir=" + package + "\n");
-        const std::vector<std::string> env{"HOME=" + home, "XDG_CONFIG_HOME=" + config, "XDG_RUNTIME_DIR=" + runtimeDir,
-                                           "QT_QPA_PLATFORM"};
+        testsupport::StoreInstallerDir(config, package);
+        const testsupport::RunOptions launch{.environment = {{"HOME", home},
+                                                             {"XDG_CONFIG_HOME", config},
+                                                             {"XDG_RUNTIME_DIR", runtimeDir},
+                                                             {"QT_QPA_PLATFORM", std::nullopt}}};
         // The installed case: the engine already lies beside this copy from its first run.
         const std::string installed = scratch / "installed";
         fs::create_directory(installed);
@@ -221,34 +213,35 @@ int main(int argc, char** argv) {
             {"qt-window", {QT_REFERENCE_PROGRAM}, "Reference", "", ""},
             {"xmessage", {"/usr/bin/xmessage", "Reference"}, "xmessage", "", ""},
         };
-        std::printf("machine: %s\n", bench::MachineSummary().c_str());
+        std::printf("machine: %s\n", testsupport::MachineSummary().c_str());
         std::printf("X server: %s, %s\n", DisplayString(d.x), ServerVendor(d.x));
         std::fflush(stdout);
 
         int serial = 0;
         // Untimed: font and shader caches, the engine beside the installed copy.
-        for (const Target& t : targets) RunOnce(d, t, env, scratch.Path(), serial++);
+        for (const Target& t : targets) RunOnce(d, t, launch, scratch.Path(), serial++);
         std::vector<std::vector<double>> shown(targets.size()), digest(targets.size());
         for (int r = 0; r < runs; ++r) {
             for (std::size_t i = 0; i < targets.size(); ++i) {
-                const Timing timing = RunOnce(d, targets[i], env, scratch.Path(), serial++);
+                const Timing timing = RunOnce(d, targets[i], launch, scratch.Path(), serial++);
                 shown[i].push_back(timing.ShownWithDigest() * 1000);
                 if (timing.digestSeconds >= 0) digest[i].push_back(timing.digestSeconds * 1000);
             }
         }
 
-        const double qt = bench::Median(shown[2]), xm = bench::Median(shown[3]);
+        const double qt = testsupport::Median(shown[2]), xm = testsupport::Median(shown[3]);
         std::printf("\nstart to shown window (with its first digest), milliseconds, median of %d runs\n", runs);
         std::printf("  %-44s %8s %8s %8s %10s %10s\n", "program", "median", "min", "max", "/ Qt window", "/ xmessage");
         const char* labels[] = {"Pellwick, engine written on first digest", "Pellwick, engine already beside it",
                                 "Qt window, same controls (reference)", "xmessage (reference)"};
         for (std::size_t i = 0; i < targets.size(); ++i) {
-            const double m = bench::Median(shown[i]);
+            const double m = testsupport::Median(shown[i]);
             const auto [low, high] = std::minmax_element(shown[i].begin(), shown[i].end());
             std::printf("  %-44s %8.1f %8.1f %8.1f %10.2f %10.2f\n", labels[i], m, *low, *high, m / qt, m / xm);
         }
         for (std::size_t i = 0; i < 2; ++i) {
-            std::printf("  %s: package read and closed at %.1f ms (median)\n", labels[i], bench::Median(digest[i]));
+            std::printf("  %s: package read and closed at %.1f ms (median)\n", labels[i],
+                        testsupport::Median(digest[i]));
         }
         XCloseDisplay(d.x);
         return 0;

@@ -31,7 +31,7 @@ protected:
                                      const std::string& cwd = "") {
         std::vector<std::string> argv{programDir / "probe"};
         argv.insert(argv.end(), files.begin(), files.end());
-        return testsupport::Run(argv, cwd.empty() ? dataDir.Path() : cwd, unprivileged);
+        return testsupport::Run(argv, {.workingDir = cwd.empty() ? dataDir.Path() : cwd, .unprivileged = unprivileged});
     }
 
     std::vector<std::string> Entries() const {

@@ -9,14 +9,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
 
 #include "runtime/text.h"
-#include "tests/fuzz/recording_view.h"
+#include "tests/support/fake_view.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -34,10 +34,7 @@ std::map<std::string, Entry> gSnapshot;
 
 void Write(const std::string& name, const std::string& content, mode_t mode = 0644) {
     const std::string path = gTree + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) std::abort();
-    std::fwrite(content.data(), 1, content.size(), f);
-    std::fclose(f);
+    testsupport::WriteFile(path, content);
     ::chmod(path.c_str(), mode);
 }
 
@@ -51,11 +48,6 @@ std::map<std::string, Entry> Snapshot() {
                                       st.st_mode};
     }
     return entries;
-}
-
-void RemoveTree() {
-    std::error_code ec;
-    fs::remove_all(gTree, ec);
 }
 
 // What the handler's lookup should find, worked out independently of it.
@@ -77,9 +69,9 @@ bool EndsInPackageSuffix(const std::string& name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::string pattern = (fs::temp_directory_path() / "pellwick-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    gTree = pattern;
+    // Removed at exit, with the unreadable file in it.
+    static const testsupport::TempDir tree("pellwick-fuzz");
+    gTree = tree.Path();
     Write("a.tar.gz", "package a");
     Write("B.TAR.GZ", std::string(1000, 'b'));
     Write("Mixed.Tar.Gz", "");
@@ -96,14 +88,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fs::create_directories(gTree + "/sub");
     Write("sub/x.TAR.gz", "x");
     gSnapshot = Snapshot();
-    std::atexit(RemoveTree);
     if (::chdir(gTree.c_str()) != 0) std::abort();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    fuzzsupport::RecordingView view;
+    testsupport::FakeView view;
     view.digest = "PREVIOUS";
     view.fileName = text;
     view.form.OnFileNameChanged();

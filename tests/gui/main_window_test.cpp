@@ -222,7 +222,7 @@ private slots:
             box->accept();
         });
         {
-            const guitest::Unprivileged asUser;
+            const testsupport::Unprivileged asUser;
             SetFile(locked);
         }
         QVERIFY2(shown.contains(locked), qPrintable(shown));

@@ -21,7 +21,6 @@
 // After the program's headers: the system's names are macros.
 // clang-format off
 #include <windows.h>
-#include <shlobj.h>
 
 #include "runtime/system_win32.h"
 #include "tests/win32/driver/support.h"
@@ -161,11 +160,10 @@ TEST(FileErrorsTest, ErrorsCarryTheirNumberAndNameTheFile) {
     fs::create_directories(dir / L"folder.tar.gz");
     expectError(U8(dir / L"folder.tar.gz"), runtime::kPathFileAccessError, "a folder");
     dir.Write(L"locked.tar.gz", "x");
-    const HANDLE lock = ::CreateFileW((dir / L"locked.tar.gz").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const runtime::win32::UniqueHandle lock(runtime::win32::NullIfInvalid(::CreateFileW(
+        (dir / L"locked.tar.gz").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+    ASSERT_TRUE(lock.Valid());
     expectError(U8(dir / L"locked.tar.gz"), runtime::kPermissionDenied, "a locked file");
-    ::CloseHandle(lock);
 }
 
 TEST(ReplaceFileTest, LinksPlantedAtTemporaryNamesAreNotWrittenThroughAndFailuresLeaveNothing) {
@@ -241,14 +239,11 @@ TEST(SettingsTest, StoredTextOrTheDefaultWhenNoneIsStored) {
 }
 
 TEST(SpecialFolderTest, DocumentsFolderAndRefusal) {
-    wchar_t documents[MAX_PATH] = {};
-    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)));
-    std::string found = modSpecialFolders::GetSpecialFolder(5);  // the personal documents folder
+    const std::string found = modSpecialFolders::GetSpecialFolder(5);  // the personal documents folder
     ASSERT_FALSE(found.empty());
     EXPECT_EQ(found.find('\0'), std::string::npos);
     EXPECT_NE(found.back(), ' ');
-    if (found.size() > 3 && found.back() == '\\') found.pop_back();
-    EXPECT_EQ(found, runtime::Utf16ToUtf8(reinterpret_cast<const char16_t*>(documents)));
+    EXPECT_EQ(testwin::WithoutTrailingSeparator(testwin::Wide(found)), testwin::DocumentsFolder());
     EXPECT_EQ(modSpecialFolders::GetSpecialFolder(0x7F), "") << "an id the shell does not know";
 }
 

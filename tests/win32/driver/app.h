@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "runtime/system_win32.h"
 #include "window/controls_win32.h"
 
 namespace testwin {
@@ -28,7 +29,7 @@ public:
     HWND FileNameBox() const { return Control(window::win32::kIdFileName); }
     HWND DigestBox() const { return Control(window::win32::kIdMD5); }
     HWND BrowseButton() const { return Control(window::win32::kIdFindFileName); }
-    HANDLE Process() const { return process_; }
+    HANDLE Process() const { return process_.Get(); }
     DWORD ProcessId() const { return processId_; }
     DWORD ThreadId() const { return threadId_; }
     const std::filesystem::path& Exe() const { return exe_; }
@@ -49,7 +50,7 @@ public:
 
 private:
     std::filesystem::path exe_;
-    HANDLE process_ = nullptr;
+    runtime::win32::UniqueHandle process_;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
     HWND window_ = nullptr;
@@ -77,5 +78,15 @@ private:
 
 // The path of the program that the tests drive (given on the command line).
 std::filesystem::path& ProgramUnderTest();
+
+// The shell's browse dialog that the browse button opens. Opening presses the button and
+// returns the dialog once it shows, or null.
+HWND OpenBrowseDialog(const App& app);
+// The selected item's path, which the program shows as the dialog's status text.
+std::wstring BrowseStatusText(HWND dialog);
+// Opens the tree's selected folder and selects its child at `path`; true when there is one.
+bool SelectInBrowseTree(HWND dialog, const std::wstring& path);
+// Clicks IDOK or IDCANCEL; true when the dialog went and the window still answers.
+bool CloseBrowseDialog(const App& app, HWND dialog, int button);
 
 }  // namespace testwin

@@ -7,22 +7,8 @@
 #include "app.h"
 #include "support.h"
 
-// After <windows.h>, which app.h brings in.
-// clang-format off
-#include <commctrl.h>
-#include <shlobj.h>
-// clang-format on
-
 namespace testwin {
 namespace {
-
-constexpr int kTree = 14145;
-constexpr int kStatusText = 14147;
-
-std::wstring Trimmed(std::wstring path) {
-    if (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    return path;
-}
 
 class BrowseTest : public ::testing::Test {
 protected:
@@ -33,25 +19,22 @@ protected:
         // Under Wine the first browse dialog after a prefix is made sometimes ignores its start
         // selection, priming or not; such a dialog is cancelled and the button pressed again.
         for (int attempt = 0; attempt < 2; ++attempt) {
-            ::PostMessageW(app.BrowseButton(), BM_CLICK, 0, 0);
-            HWND dialog = nullptr;
-            if (!WaitFor([&] { return (dialog = FindOwnedDialog(app.Window())) != nullptr; })) break;
+            const HWND dialog = OpenBrowseDialog(app);
+            if (dialog == nullptr) break;
             // The tree opens folder by folder; the status follows each step down to the start.
-            if (WaitFor([&] { return SameText(Trimmed(StatusText(dialog)), Trimmed(startDir)); },
-                        std::chrono::seconds(3))) {
+            if (WaitFor(
+                    [&] {
+                        return SameText(WithoutTrailingSeparator(BrowseStatusText(dialog)),
+                                        WithoutTrailingSeparator(startDir));
+                    },
+                    std::chrono::seconds(3))) {
                 return dialog;
             }
-            std::printf("attempt %d: the dialog opened at %s\n", attempt + 1, Utf8(StatusText(dialog)).c_str());
-            Close(app, dialog, IDCANCEL);
+            std::printf("attempt %d: the dialog opened at %s\n", attempt + 1, Narrow(BrowseStatusText(dialog)).c_str());
+            EXPECT_TRUE(CloseBrowseDialog(app, dialog, IDCANCEL));
         }
-        ADD_FAILURE() << "the dialog did not open at " << Utf8(startDir);
+        ADD_FAILURE() << "the dialog did not open at " << Narrow(startDir);
         return nullptr;
-    }
-    static std::wstring StatusText(HWND dialog) { return WindowText(::GetDlgItem(dialog, kStatusText)); }
-    static void Close(const App& app, HWND dialog, int button) {
-        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-        EXPECT_TRUE(WaitFor([&] { return FindOwnedDialog(app.Window()) == nullptr; }));
-        EXPECT_TRUE(app.Answers());
     }
 
     TempTree tree_;
@@ -72,18 +55,9 @@ TEST_F(BrowseTest, OpensAtStoredDirectoryAndOkDigestsTheChosenFile) {
 
     const std::wstring file = (packages / L"chosen.tar.gz").wstring();
     // The person opens the selected folder and clicks the file: the status text follows.
-    const HWND tree = ::GetDlgItem(dialog, kTree);
-    const auto folder = ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-    ::SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, folder);
-    bool shown = false;
-    for (auto item = ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, folder); item != 0 && !shown;
-         item = ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
-        ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, item);
-        shown = SameText(StatusText(dialog), file);
-    }
-    EXPECT_TRUE(shown) << Utf8(StatusText(dialog));
-    Close(app, dialog, IDOK);
-    EXPECT_TRUE(SameText(app.FileName(), file)) << Utf8(app.FileName());
+    EXPECT_TRUE(SelectInBrowseTree(dialog, file)) << Narrow(BrowseStatusText(dialog));
+    EXPECT_TRUE(CloseBrowseDialog(app, dialog, IDOK));
+    EXPECT_TRUE(SameText(app.FileName(), file)) << Narrow(app.FileName());
     EXPECT_EQ(app.Digest(), Wide(SystemMd5(content)));
 }
 
@@ -96,11 +70,11 @@ TEST_F(BrowseTest, CancelChangesNothingAndWithoutSettingTheDialogOpensAtDocument
     const std::wstring name = app.FileName();
     const std::wstring digest = app.Digest();
 
-    wchar_t documents[MAX_PATH] = {};
-    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)));
+    const std::wstring documents = DocumentsFolder();
+    ASSERT_FALSE(documents.empty());
     const HWND dialog = OpenDialog(app, documents);
     ASSERT_NE(dialog, nullptr);
-    Close(app, dialog, IDCANCEL);
+    EXPECT_TRUE(CloseBrowseDialog(app, dialog, IDCANCEL));
     EXPECT_EQ(app.FileName(), name);
     EXPECT_EQ(app.Digest(), digest);
 }

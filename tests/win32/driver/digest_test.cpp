@@ -49,7 +49,7 @@ TEST_F(DigestTest, PackageInAnyLetterCaseShowsItsUppercaseDigest) {
     for (const std::wstring name : {L"lower.tar.gz", L"UPPER.TAR.GZ", L"Mixed.Tar.Gz", L".tar.gz"}) {
         const std::wstring expected = Package(name);
         app_->SetFileName(PathOf(name));
-        EXPECT_EQ(app_->Digest(), expected) << Utf8(name);
+        EXPECT_EQ(app_->Digest(), expected) << Narrow(name);
     }
     const std::wstring empty = Package(L"empty.tar.gz", 0);
     app_->SetFileName(PathOf(L"empty.tar.gz"));
@@ -72,7 +72,7 @@ TEST_F(DigestTest, OtherEndingsKeepThePreviousDigest) {
     for (const std::wstring name : {L"a.tgz", L"a.tar", L"a.tar.gz.bak", L"tar.gz", L"a.gz"}) {
         Package(name);
         app_->SetFileName(PathOf(name));
-        EXPECT_EQ(app_->Digest(), shown) << Utf8(name);
+        EXPECT_EQ(app_->Digest(), shown) << Narrow(name);
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(DigestTest, TextsThatNameNoOrdinaryFileEmptyTheDigest) {
         app_->SetFileName(PathOf(L"before.tar.gz"));
         ASSERT_EQ(app_->Digest(), shown);
         app_->SetFileName(text);
-        EXPECT_EQ(app_->Digest(), L"") << Utf8(text);
+        EXPECT_EQ(app_->Digest(), L"") << Narrow(text);
     }
 }
 
@@ -113,7 +113,7 @@ TEST_F(DigestTest, TypingShowsTheDigestAtTheKeystrokeThatCompletesTheName) {
     for (std::size_t i = 0; i < path.size(); ++i) {
         ::SendMessageW(app_->FileNameBox(), WM_CHAR, path[i], 1);
         ASSERT_EQ(app_->FileName(), path.substr(0, i + 1));
-        EXPECT_EQ(app_->Digest(), i + 1 == path.size() ? expected : L"") << "after " << Utf8(path.substr(0, i + 1));
+        EXPECT_EQ(app_->Digest(), i + 1 == path.size() ? expected : L"") << "after " << Narrow(path.substr(0, i + 1));
     }
     ::SendMessageW(app_->FileNameBox(), WM_CHAR, L'x', 1);
     EXPECT_EQ(app_->Digest(), L"");
@@ -163,15 +163,14 @@ TEST_F(DigestTest, LockedPackageIsReportedAndTheWindowGoesOn) {
     Package(L"locked.tar.gz");
     std::wstring message;
     {
-        const HANDLE lock = ::CreateFileW(PathOf(L"locked.tar.gz").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                          OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        const runtime::win32::UniqueHandle lock(runtime::win32::NullIfInvalid(::CreateFileW(
+            PathOf(L"locked.tar.gz").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+        ASSERT_TRUE(lock.Valid());
         ErrorBoxWatch watch(*app_, PathOf(L"locked.tar.gz"));
         message = watch.CloseBox();
-        ::CloseHandle(lock);
     }
-    EXPECT_NE(message.find(PathOf(L"locked.tar.gz")), std::wstring::npos) << Utf8(message);
-    EXPECT_NE(message.find(L"70"), std::wstring::npos) << "permission denied: " << Utf8(message);
+    EXPECT_NE(message.find(PathOf(L"locked.tar.gz")), std::wstring::npos) << Narrow(message);
+    EXPECT_NE(message.find(L"70"), std::wstring::npos) << "permission denied: " << Narrow(message);
     EXPECT_TRUE(app_->Answers());
     EXPECT_EQ(app_->Digest(), L"") << "a digest must not stay beside a name it does not belong to";
     // Unlocked, the same name digests.
@@ -203,8 +202,8 @@ TEST(EngineLoadingTest, EngineInTheCurrentDirectoryIsNeverLoaded) {
         ErrorBoxWatch watch(app, L"p.tar.gz");
         message = watch.CloseBox();
     }
-    EXPECT_NE(message.find(L"53"), std::wstring::npos) << "file not found: " << Utf8(message);
-    EXPECT_NE(message.find((tree / L"program").wstring()), std::wstring::npos) << Utf8(message);
+    EXPECT_NE(message.find(L"53"), std::wstring::npos) << "file not found: " << Narrow(message);
+    EXPECT_NE(message.find((tree / L"program").wstring()), std::wstring::npos) << Narrow(message);
     EXPECT_EQ(app.Digest(), L"");
     EXPECT_FALSE(app.HasModuleLoaded(L"md5.dll"));
     EXPECT_TRUE(app.Answers());

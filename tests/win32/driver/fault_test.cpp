@@ -15,16 +15,9 @@ namespace testwin {
 namespace {
 
 std::string EngineImage() {
-    const HMODULE module = ::LoadLibraryExW(ProgramUnderTest().c_str(), nullptr,
-                                            LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    if (module == nullptr) return {};
-    std::string image;
-    if (const HRSRC found = ::FindResourceExW(module, L"DLL", MAKEINTRESOURCEW(101), 1033)) {
-        image.assign(static_cast<const char*>(::LockResource(::LoadResource(module, found))),
-                     ::SizeofResource(module, found));
-    }
-    ::FreeLibrary(module);
-    return image;
+    const UniqueModule module(::LoadLibraryExW(ProgramUnderTest().c_str(), nullptr,
+                                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    return module ? ResourceBytes(module.Get(), L"DLL", 101, 1033) : std::string();
 }
 
 // Built beside this test program: exports MD5Init and MD5Update only.
@@ -133,8 +126,8 @@ TEST_P(BrokenEngineTest, MessageBoxNamesTheFileTheWindowGoesOnAndTheFileStaysAsI
             ErrorBoxWatch watch(app, (tree / name).wstring());
             message = watch.CloseBox();
         }
-        EXPECT_NE(message.find(folder.wstring()), std::wstring::npos) << Utf8(message);
-        EXPECT_NE(message.find(L"md5.dll"), std::wstring::npos) << Utf8(message);
+        EXPECT_NE(message.find(folder.wstring()), std::wstring::npos) << Narrow(message);
+        EXPECT_NE(message.find(L"md5.dll"), std::wstring::npos) << Narrow(message);
         EXPECT_EQ(app.Digest(), L"");
         EXPECT_TRUE(app.Answers());
     }

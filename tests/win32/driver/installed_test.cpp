@@ -84,7 +84,7 @@ TEST(Installed, Digests) {
     WriteBytes(tree / L"release-2.0.tar.gz", package);
     const App app(ProgramUnderTest().parent_path(), tree.Path(), /*copyProgram=*/false);
     app.SetFileName((tree / L"release-2.0.tar.gz").wstring());
-    EXPECT_EQ(Utf8(app.Digest()), SystemMd5(package));
+    EXPECT_EQ(Narrow(app.Digest()), SystemMd5(package));
 }
 
 TEST(Removed, LeavesNoRegistration) {

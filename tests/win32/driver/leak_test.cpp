@@ -168,11 +168,8 @@ protected:
 
     // Opens the browse dialog and cancels it; false when it did not open or close.
     static bool BrowseAndCancel(const App& app) {
-        ::PostMessageW(app.BrowseButton(), BM_CLICK, 0, 0);
-        HWND dialog = nullptr;
-        if (!WaitFor([&] { return (dialog = FindOwnedDialog(app.Window())) != nullptr; })) return false;
-        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        return WaitFor([&] { return !::IsWindow(dialog); }) && app.Answers();
+        const HWND dialog = OpenBrowseDialog(app);
+        return dialog != nullptr && CloseBrowseDialog(app, dialog, IDCANCEL);
     }
 
     TempTree tree_;

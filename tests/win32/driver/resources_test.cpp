@@ -15,20 +15,16 @@ namespace {
 class ResourcesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        module_ = ::LoadLibraryExW(ProgramUnderTest().c_str(), nullptr,
-                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        ASSERT_NE(module_, nullptr);
+        module_.Reset(::LoadLibraryExW(ProgramUnderTest().c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+        ASSERT_TRUE(module_.Valid());
     }
-    void TearDown() override { ::FreeLibrary(module_); }
 
     std::string Resource(const wchar_t* type, int id, WORD language) const {
-        const HRSRC found = ::FindResourceExW(module_, type, MAKEINTRESOURCEW(id), language);
-        if (found == nullptr) return {};
-        const void* data = ::LockResource(::LoadResource(module_, found));
-        return std::string(static_cast<const char*>(data), ::SizeofResource(module_, found));
+        return ResourceBytes(module_.Get(), type, id, language);
     }
 
-    HMODULE module_ = nullptr;
+    UniqueModule module_;
 };
 
 constexpr WORD kEnglishUs = 1033;
@@ -65,8 +61,8 @@ TEST_F(ResourcesTest, VersionBlock) {
         wchar_t* value = nullptr;
         const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
         ASSERT_TRUE(::VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length))
-            << Utf8(name);
-        EXPECT_EQ(std::wstring(value), expected) << Utf8(name);
+            << Narrow(name);
+        EXPECT_EQ(std::wstring(value), expected) << Narrow(name);
     }
 }
 

@@ -9,11 +9,6 @@
 #include "app.h"
 #include "support.h"
 
-// After <windows.h>, which app.h brings in.
-// clang-format off
-#include <commctrl.h>
-// clang-format on
-
 namespace testwin {
 namespace {
 
@@ -34,17 +29,16 @@ struct Setting {
 
 Setting ReadSetting() {
     Setting s;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    runtime::win32::UniqueKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.Out()) != ERROR_SUCCESS) {
         throw std::runtime_error("no settings key");
     }
     DWORD size = 0;
-    ::RegQueryValueExW(key, L"QRL_Dir", nullptr, &s.type, nullptr, &size);
+    ::RegQueryValueExW(key.Get(), L"QRL_Dir", nullptr, &s.type, nullptr, &size);
     s.bytes.resize(size);
-    ::RegQueryValueExW(key, L"QRL_Dir", nullptr, &s.type, reinterpret_cast<BYTE*>(s.bytes.data()), &size);
-    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s.values, nullptr, nullptr, nullptr,
-                       &s.written);
-    ::RegCloseKey(key);
+    ::RegQueryValueExW(key.Get(), L"QRL_Dir", nullptr, &s.type, reinterpret_cast<BYTE*>(s.bytes.data()), &size);
+    ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s.values, nullptr, nullptr,
+                       nullptr, &s.written);
     return s;
 }
 
@@ -66,7 +60,7 @@ std::map<std::wstring, FileState> Snapshot(const std::filesystem::path& root) {
         FileState f;
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (!::GetFileAttributesExW(entry.path().c_str(), GetFileExInfoStandard, &data)) {
-            throw std::runtime_error("cannot read " + Utf8(entry.path().wstring()));
+            throw std::runtime_error("cannot read " + Narrow(entry.path().wstring()));
         }
         f.directory = entry.is_directory();
         f.attributes = data.dwFileAttributes;
@@ -84,21 +78,6 @@ std::set<std::wstring> Listing(const std::filesystem::path& folder) {
     std::set<std::wstring> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
     return names;
-}
-
-constexpr int kTree = 14145;
-constexpr int kStatusText = 14147;
-
-HWND OpenBrowseDialog(const App& app) {
-    ::PostMessageW(app.BrowseButton(), BM_CLICK, 0, 0);
-    HWND dialog = nullptr;
-    WaitFor([&] { return (dialog = FindOwnedDialog(app.Window())) != nullptr; });
-    return dialog;
-}
-
-void CloseBrowseDialog(const App& app, HWND dialog, int button) {
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-    EXPECT_TRUE(WaitFor([&] { return FindOwnedDialog(app.Window()) == nullptr; }));
 }
 
 TEST(SessionTest, TypingBrowsingAndDigestingWriteNothingButTheEngine) {
@@ -150,27 +129,16 @@ TEST(SessionTest, TypingBrowsingAndDigestingWriteNothingButTheEngine) {
         HWND dialog = OpenBrowseDialog(app);
         ASSERT_NE(dialog, nullptr);
         const std::wstring chosen = (packages / L"one.tar.gz").wstring();
-        WaitFor([&] { return SameText(WindowText(::GetDlgItem(dialog, kStatusText)), packages.wstring()); },
-                std::chrono::seconds(3));
-        const HWND treeView = ::GetDlgItem(dialog, kTree);
-        const auto folder = ::SendMessageW(treeView, TVM_GETNEXTITEM, TVGN_CARET, 0);
-        ::SendMessageW(treeView, TVM_EXPAND, TVE_EXPAND, folder);
-        bool selected = false;
-        for (auto item = ::SendMessageW(treeView, TVM_GETNEXTITEM, TVGN_CHILD, folder); item != 0 && !selected;
-             item = ::SendMessageW(treeView, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
-            ::SendMessageW(treeView, TVM_SELECTITEM, TVGN_CARET, item);
-            selected = SameText(WindowText(::GetDlgItem(dialog, kStatusText)), chosen);
-        }
-        EXPECT_TRUE(selected);
-        CloseBrowseDialog(app, dialog, IDOK);
-        EXPECT_TRUE(SameText(app.FileName(), chosen)) << Utf8(app.FileName());
+        WaitFor([&] { return SameText(BrowseStatusText(dialog), packages.wstring()); }, std::chrono::seconds(3));
+        EXPECT_TRUE(SelectInBrowseTree(dialog, chosen));
+        EXPECT_TRUE(CloseBrowseDialog(app, dialog, IDOK));
+        EXPECT_TRUE(SameText(app.FileName(), chosen)) << Narrow(app.FileName());
         EXPECT_EQ(app.Digest(), digests[L"one.tar.gz"]);
         // And a dialog cancelled.
         dialog = OpenBrowseDialog(app);
         ASSERT_NE(dialog, nullptr);
-        CloseBrowseDialog(app, dialog, IDCANCEL);
+        EXPECT_TRUE(CloseBrowseDialog(app, dialog, IDCANCEL));
         EXPECT_EQ(app.Digest(), digests[L"one.tar.gz"]);
-        EXPECT_TRUE(app.Answers());
     }
 
     EXPECT_TRUE(ReadSetting() == setting) << "the stored setting or its key changed";
@@ -178,8 +146,8 @@ TEST(SessionTest, TypingBrowsingAndDigestingWriteNothingButTheEngine) {
     EXPECT_EQ(after.size(), files.size()) << "files appeared or went";
     for (const auto& [name, state] : files) {
         const auto it = after.find(name);
-        ASSERT_NE(it, after.end()) << Utf8(name) << " went";
-        EXPECT_TRUE(it->second == state) << Utf8(name) << " changed";
+        ASSERT_NE(it, after.end()) << Narrow(name) << " went";
+        EXPECT_TRUE(it->second == state) << Narrow(name) << " changed";
     }
     auto expected = listing;
     expected.insert(L"md5.dll");

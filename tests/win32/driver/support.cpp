@@ -1,6 +1,7 @@
 #include "support.h"
 
 #include <bcrypt.h>
+#include <shlobj.h>
 
 #include <fstream>
 #include <sstream>
@@ -70,24 +71,27 @@ std::string SystemMd5(const std::string& bytes) {
     return hex;
 }
 
-std::string Utf8(const std::wstring& text) {
-    const int n =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring Wide(const std::string& text) {
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
 bool SameText(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
+}
+
+std::wstring WithoutTrailingSeparator(std::wstring path) {
+    if (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    return path;
+}
+
+std::wstring DocumentsFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return L"";
+    return path;
+}
+
+std::string ResourceBytes(HMODULE module, const wchar_t* type, int id, WORD language) {
+    const HRSRC found = ::FindResourceExW(module, type, MAKEINTRESOURCEW(id), language);
+    if (found == nullptr) return {};
+    const void* data = ::LockResource(::LoadResource(module, found));
+    return std::string(static_cast<const char*>(data), ::SizeofResource(module, found));
 }
 
 void SetInstallerDirectory(const wchar_t* value) {
@@ -112,11 +116,26 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 }
 
 std::wstring WindowText(HWND window) {
-    // WM_GETTEXT crosses processes; the length first, since a path may be long.
-    const auto length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    // WM_GETTEXT crosses processes; the length first, since a path may be long. Bounded, so
+    // that a window that hangs fails the test instead of holding up the run.
+    constexpr UINT kTimeoutMs = 10000;
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kTimeoutMs, &length)) return L"";
     std::vector<wchar_t> text(static_cast<std::size_t>(length) + 2, L'\0');
-    ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+                          kTimeoutMs, &copied);
     return text.data();
+}
+
+HWND ShownWindowOf(DWORD processId, const wchar_t* windowClass) {
+    HWND w = nullptr;
+    while ((w = ::FindWindowExW(nullptr, w, windowClass, nullptr)) != nullptr) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        if (pid == processId && ::IsWindowVisible(w)) return w;
+    }
+    return nullptr;
 }
 
 HWND FindOwnedDialog(HWND owner) {

@@ -1,7 +1,6 @@
 // The window as it opens: frame, geometry at the DPI in force, labels, tab order, focus,
 // and what the load handler puts into the boxes.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include "app.h"
 #include "support.h"
@@ -20,17 +19,6 @@ UINT DpiOf(HWND window) {
     const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
     return static_cast<UINT>(dpi);
-}
-
-std::wstring DocumentsFolder() {
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return L"";
-    return path;
-}
-
-std::wstring WithoutTrailingSeparator(std::wstring path) {
-    if (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    return path;
 }
 
 void PressKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
@@ -109,7 +97,7 @@ TEST_F(StartupTest, FixedToolWindowAtTwipsGeometryWithLabelsTabOrderAndFocus) {
 
     // Start-up: the documents folder, no digest, the focus in the digest box.
     EXPECT_TRUE(SameText(WithoutTrailingSeparator(app.FileName()), WithoutTrailingSeparator(DocumentsFolder())))
-        << Utf8(app.FileName());
+        << Narrow(app.FileName());
     EXPECT_EQ(app.Digest(), L"");
     EXPECT_EQ(app.Focus(), app.DigestBox());
 

@@ -1,0 +1,54 @@
+// A window without a screen, for driving the window's handlers directly: the two boxes are
+// strings, the errors shown and the browse dialogs asked for are recorded, and the dialog
+// answers with a scripted result. Setting the file-name text runs the change event before it
+// returns, as the real windows do.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "window/frmMain.h"
+
+namespace testsupport {
+
+class FakeView final : public window::MainView {
+public:
+    struct BrowseCall {
+        std::string title, startDir;
+        std::int32_t flags;
+    };
+
+    FakeView() : form(*this) {}
+    FakeView(const FakeView&) = delete;
+    FakeView& operator=(const FakeView&) = delete;
+
+    std::string FileNameText() const override { return fileName; }
+    void SetFileNameText(const std::string& text) override {
+        fileName = text;
+        form.OnFileNameChanged();
+    }
+    std::string DigestText() const override { return digest; }
+    void SetDigestText(const std::string& text) override { digest = text; }
+    std::string BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) override {
+        browseCalls.push_back({title, startDir, flags});
+        return browseResult;
+    }
+    void ShowError(const std::string& message) override { errors.push_back(message); }
+    void SetBusy(bool busy) override {
+        busyDepth += busy ? 1 : -1;
+        busyPeak = std::max(busyPeak, busyDepth);
+    }
+
+    window::frmMain form;
+    std::string fileName;
+    std::string digest;
+    std::string browseResult;  // what the next browse dialog answers; "" is Cancel
+    std::vector<BrowseCall> browseCalls;
+    std::vector<std::string> errors;
+    int busyDepth = 0;  // 0 whenever no handler runs: the wait cursor always goes away
+    int busyPeak = 0;
+};
+
+}  // namespace testsupport
