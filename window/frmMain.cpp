@@ -7,24 +7,10 @@
 #include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
+#include "runtime/unique_resource.h"
 #include "window/modPublics.h"
 
 namespace window {
-
-namespace {
-
-class BusyCursor {
-public:
-    explicit BusyCursor(MainView& view) : view_(view) { view_.SetBusy(true); }
-    ~BusyCursor() { view_.SetBusy(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    MainView& view_;
-};
-
-}  // namespace
 
 bool HasPackageSuffix(const std::string& foundName) {
     const std::u16string name = runtime::Utf8ToUtf16(foundName);
@@ -80,7 +66,8 @@ void frmMain::txtFileName_Change() {
         return;
     }
     if (!HasPackageSuffix(found)) return;
-    const BusyCursor busy(view_);
+    view_.SetBusy(true);
+    const runtime::ScopeGuard notBusy([this] { view_.SetBusy(false); });
     const digest::clsMD5 md5;
     view_.SetDigestText(runtime::ToUpper(md5.DigestFileToHexStr(view_.FileNameText())));
 }

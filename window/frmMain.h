@@ -23,6 +23,7 @@ public:
     virtual std::string BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) = 0;
     virtual void ShowError(const std::string& message) = 0;  // modal, owned by the window
     virtual void SetBusy(bool busy) = 0;                     // the wait cursor while a digest runs
+    virtual void SetCaption(const std::string& text) = 0;    // the window's title
 };
 
 class frmMain {

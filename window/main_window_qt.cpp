@@ -120,6 +120,10 @@ void MainWindow::ShowError(const std::string& message) {
     box.exec();
 }
 
+void MainWindow::SetCaption(const std::string& text) {
+    setWindowTitle(QString::fromStdString(text));
+}
+
 void MainWindow::SetBusy(bool busy) {
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);

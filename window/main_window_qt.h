@@ -23,6 +23,7 @@ public:
     std::string BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) override;
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
+    void SetCaption(const std::string& text) override;
 
     // Pixels for a length in twips at this window's logical DPI.
     int TwipsToPixels(int twips) const;

@@ -191,6 +191,10 @@ void MainWindow::ShowError(const std::string& message) {
     ::MessageBoxW(hwnd_, Wide(message).c_str(), Wide(frmMain::kCaption).c_str(), MB_OK | MB_ICONERROR);
 }
 
+void MainWindow::SetCaption(const std::string& text) {
+    ::SetWindowTextW(hwnd_, Wide(text).c_str());
+}
+
 void MainWindow::SetBusy(bool busy) {
     busy_ = busy;
     // Shown at once: the digest holds the message loop until it is done.

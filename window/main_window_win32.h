@@ -30,6 +30,7 @@ public:
     std::string BrowseForFolder(const std::string& title, const std::string& startDir, std::int32_t flags) override;
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
+    void SetCaption(const std::string& text) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -36,6 +36,7 @@ public:
         return browseResult;
     }
     void ShowError(const std::string& message) override { errors.push_back(message); }
+    void SetCaption(const std::string& text) override { caption = text; }
     void SetBusy(bool busy) override {
         busyDepth += busy ? 1 : -1;
         busyPeak = std::max(busyPeak, busyDepth);
@@ -44,6 +45,7 @@ public:
     window::frmMain form;
     std::string fileName;
     std::string digest;
+    std::string caption = window::frmMain::kCaption;
     std::string browseResult;  // what the next browse dialog answers; "" is Cancel
     std::vector<BrowseCall> browseCalls;
     std::vector<std::string> errors;
