@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <mutex>
 
 #include "runtime/remote.h"
 #include "runtime/system_posix.h"
@@ -39,12 +38,11 @@ std::string Absolute(const std::string& text) {
 
 bool MayWaitOnNetwork(const std::string& text) {
     if (SlowForTesting(text)) return true;
-    static std::mutex lock;
-    static std::vector<std::string> mountPoints;
-    static long readAt = -2;  // seconds on the coarse clock, which costs no system call
+    // Per thread, so that a keystroke takes no lock; in practice only the GUI thread asks.
+    thread_local std::vector<std::string> mountPoints;
+    thread_local long readAt = -2;  // seconds on the coarse clock, which costs no system call
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-    const std::lock_guard<std::mutex> guard(lock);
     if (now.tv_sec - readAt >= 1) {
         mountPoints = NetworkMountPoints(ReadMountInfo());
         readAt = now.tv_sec;
