@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     // A read that the person gave up on may still hang on slow media: end without waiting for
     // it, and without running static destructors under it.
     if (window::Job::WorkersBusy()) {
-        std::fflush(nullptr);
+        (void)std::fflush(nullptr);  // nothing is left to report a failure to
         std::quick_exit(code);
     }
     return code;

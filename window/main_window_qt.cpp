@@ -170,8 +170,9 @@ void MainWindow::SetBusy(bool busy) {
 bool MainWindow::WaitFor(Job& job) {
     if (job.Finished()) return true;
     QEventLoop loop;
-    // A queued call wakes the loop at once; once cancelled the job calls nobody.
-    job.OnFinished([&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+    // A queued call wakes the loop at once; once cancelled the job calls nobody. By the slot's
+    // name, so that no functor is allocated on the worker thread.
+    job.OnFinished([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); });
     QTimer ticks;
     connect(&ticks, &QTimer::timeout, this, [this, &job] {
         if (const auto text = job.CaptionDue(Job::Clock::now())) SetCaption(*text);
@@ -189,7 +190,7 @@ bool MainWindow::WaitFor(Job& job) {
     if (closeAfterWait_) {
         closeAfterWait_ = false;
         // Queued: the window closes once the handler that waited has returned.
-        QTimer::singleShot(0, this, &QWidget::close);
+        QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
     }
     if (job.Finished() && !job.Cancelled()) return true;
     job.Cancel();  // the application is quitting
