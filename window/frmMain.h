@@ -37,12 +37,12 @@ class frmMain {
 public:
     static constexpr char kCaption[] = "Pellwick";
     // Folders and files, the selected item's path as status text, the new dialog style.
-    // How long a lookup that may wait on a server runs before the window waits for it as for a
-    // digest; a lookup that answers sooner costs no more than that.
-    static constexpr auto kLookupGrace = std::chrono::milliseconds(50);
     static constexpr std::int32_t kBrowseFlags =
         modBrowseForFolder::kBifDontGoBelowDomain | modBrowseForFolder::kBifStatusText |
         modBrowseForFolder::kBifNewDialogStyle | modBrowseForFolder::kBifBrowseIncludeFiles;
+    // How long a lookup that may wait on a server runs before the window waits for it as for a
+    // digest; a lookup that answers sooner costs no more than that.
+    static constexpr auto kLookupGrace = std::chrono::milliseconds(50);
 
     explicit frmMain(MainView& view) : view_(view) {}
 
