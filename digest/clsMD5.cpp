@@ -28,9 +28,15 @@ clsMD5::~clsMD5() {
 }
 
 std::string clsMD5::DigestFileToHexStr(const std::string& FileName) const {
+    return DigestFileToHexStr(FileName, nullptr);
+}
+
+std::string clsMD5::DigestFileToHexStr(const std::string& FileName, const ReadProgress& progress) const {
     MD5Context context{};
     unsigned char digest[16] = {};
     runtime::InputFile file(FileName);  // opened before any engine call
+    const std::uint64_t size = progress ? file.Size() : 0;
+    std::uint64_t done = 0;
 
     const engine::Functions& md5 = engine::Bind(mEnginePath);
     md5.Init(&context);
@@ -38,8 +44,11 @@ std::string clsMD5::DigestFileToHexStr(const std::string& FileName) const {
     const auto buffer = std::make_unique<unsigned char[]>(kReadChunk);
     std::size_t pending = 0;  // bytes at the front of the buffer that make no whole block yet
     for (;;) {
+        // Before each read: a read from slow media is where a cancellation waits longest.
+        if (progress && !progress(done, size)) throw Cancelled{};
         const std::size_t got = file.Read(buffer.get() + pending, kReadChunk - pending);
         if (got == 0) break;
+        done += got;
         const std::size_t available = pending + got;
         const std::size_t whole = available - available % kBlock;
         for (std::size_t at = 0; at < whole; at += kBlock) md5.Update(&context, buffer.get() + at, kBlock);

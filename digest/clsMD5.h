@@ -2,6 +2,8 @@
 // digits, computed by the engine library that the program carries and puts beside itself.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,7 +17,13 @@ public:
     clsMD5(const clsMD5&) = delete;
     clsMD5& operator=(const clsMD5&) = delete;
 
+    // Told the bytes read so far and the file's size after each system read; answers false to
+    // stop the digest, which then throws Cancelled.
+    using ReadProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+    struct Cancelled {};
+
     std::string DigestFileToHexStr(const std::string& FileName) const;
+    std::string DigestFileToHexStr(const std::string& FileName, const ReadProgress& progress) const;
     std::string DigestStrToHexStr(const std::string& SourceString) const;
 
     const std::string& EnginePath() const { return mEnginePath; }

@@ -26,10 +26,28 @@ public:
 
     // Reads up to `capacity` bytes; 0 only at the end of the file.
     std::size_t Read(unsigned char* buffer, std::size_t capacity);
+    // The size when it was opened.
+    std::uint64_t Size() const;
 
 private:
     struct Handle;
     std::string path_;
+    std::unique_ptr<Handle> handle_;
+};
+
+// Made on a thread that reads files, lets another thread interrupt that thread's blocking read
+// where the platform can (Windows: CancelSynchronousIo; the read then fails). Elsewhere reads are
+// bounded in size and the reader looks for a cancellation between them.
+class ReadInterrupter {
+public:
+    ReadInterrupter();
+    ~ReadInterrupter();
+    ReadInterrupter(const ReadInterrupter&) = delete;
+    ReadInterrupter& operator=(const ReadInterrupter&) = delete;
+    void Interrupt() const;
+
+private:
+    struct Handle;
     std::unique_ptr<Handle> handle_;
 };
 

@@ -107,6 +107,17 @@ std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
     }
 }
 
+std::uint64_t InputFile::Size() const {
+    return handle_->size;
+}
+
+// A read of a local disk cannot be interrupted, nor one of a hard-mounted share (short of
+// SIGKILL); the reader's bounded reads see a cancellation between them instead.
+struct ReadInterrupter::Handle {};
+ReadInterrupter::ReadInterrupter() = default;
+ReadInterrupter::~ReadInterrupter() = default;
+void ReadInterrupter::Interrupt() const {}
+
 bool FileHoldsExactly(const std::string& path, std::span<const unsigned char> data) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat st {};

@@ -163,6 +163,31 @@ std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
     return got;
 }
 
+std::uint64_t InputFile::Size() const {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(handle_->file.Get(), &size)) {
+        throw Error(kDeviceIoError, "Cannot read " + Quoted(path_) + ": " + Reason(::GetLastError()));
+    }
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+struct ReadInterrupter::Handle {
+    UniqueHandle thread;
+};
+
+ReadInterrupter::ReadInterrupter() : handle_(std::make_unique<Handle>()) {
+    // CancelSynchronousIo needs a real handle with terminate access, not the pseudo-handle.
+    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), handle_->thread.Out(),
+                      THREAD_TERMINATE, FALSE, 0);
+}
+
+ReadInterrupter::~ReadInterrupter() = default;
+
+void ReadInterrupter::Interrupt() const {
+    // Fails harmlessly when no read is pending, or where the system cannot cancel one.
+    if (handle_->thread) ::CancelSynchronousIo(handle_->thread.Get());
+}
+
 bool FileHoldsExactly(const std::string& path, std::span<const unsigned char> data) {
     const UniqueHandle file(win32::NullIfInvalid(::CreateFileW(FilePath(path).c_str(), GENERIC_READ,
                                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

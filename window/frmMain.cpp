@@ -1,11 +1,13 @@
 #include "window/frmMain.h"
 
 #include <exception>
+#include <memory>
 #include <new>
 
 #include "digest/clsMD5.h"
 #include "runtime/error.h"
 #include "runtime/files.h"
+#include "runtime/remote.h"
 #include "runtime/text.h"
 #include "runtime/unique_resource.h"
 #include "window/modPublics.h"
@@ -45,11 +47,41 @@ void frmMain::OnLoad() {
 }
 
 void frmMain::OnFileNameChanged() {
-    Guarded([this] { txtFileName_Change(); });
+    // Only another program can change the name during a wait (the window drops the person's
+    // input): the name wins, so the wait ends and the change is taken once it has.
+    if (running_ != nullptr) {
+        changedMeanwhile_ = true;
+        running_->Cancel();
+        return;
+    }
+    do {
+        changedMeanwhile_ = false;
+        Guarded([this] { txtFileName_Change(); });
+    } while (changedMeanwhile_);
 }
 
 void frmMain::OnFindFileNameClicked() {
+    if (running_ != nullptr) return;
     Guarded([this] { cmdFindFileName_Click(); });
+}
+
+std::optional<std::string> frmMain::Await(Job& job) {
+    running_ = &job;
+    const runtime::ScopeGuard notRunning([this] { running_ = nullptr; });
+    const bool finished = view_.WaitFor(job);
+    if (job.CaptionChanged()) view_.SetCaption(kCaption);
+    if (!finished) return std::nullopt;
+    return job.TakeResult();
+}
+
+std::optional<std::string> frmMain::FindFile(const std::string& text) {
+    // Handing every keystroke to a thread would cost more than most lookups take.
+    if (!runtime::MayWaitOnNetwork(text)) return runtime::FindFirstMatch(text);
+    Job lookup([text](Job::Control&) { return runtime::FindFirstMatchRemote(text); });
+    if (lookup.WaitFinished(kLookupGrace)) return lookup.TakeResult();
+    view_.SetBusy(true);
+    const runtime::ScopeGuard notBusy([this] { view_.SetBusy(false); });
+    return Await(lookup);
 }
 
 void frmMain::Form_Load() {
@@ -60,16 +92,26 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::txtFileName_Change() {
-    const std::string found = runtime::FindFirstMatch(view_.FileNameText());
-    if (found.empty()) {
+    const std::string text = view_.FileNameText();
+    const std::optional<std::string> found = FindFile(text);
+    if (!found || found->empty()) {
         view_.SetDigestText("");
         return;
     }
-    if (!HasPackageSuffix(found)) return;
+    if (!HasPackageSuffix(*found)) return;
     view_.SetBusy(true);
     const runtime::ScopeGuard notBusy([this] { view_.SetBusy(false); });
-    const digest::clsMD5 md5;
-    view_.SetDigestText(runtime::ToUpper(md5.DigestFileToHexStr(view_.FileNameText())));
+    // Made here, so that provisioning fails as it always has; shared with the worker, which
+    // may outlive this handler when the person gives up on it.
+    const auto md5 = std::make_shared<const digest::clsMD5>();
+    Job job([md5, text](Job::Control& control) {
+        return md5->DigestFileToHexStr(text, [&control](std::uint64_t done, std::uint64_t total) {
+            control.Report(done, total);
+            return !control.CancelRequested();
+        });
+    });
+    const std::optional<std::string> digest = Await(job);
+    view_.SetDigestText(digest ? runtime::ToUpper(*digest) : "");
 }
 
 void frmMain::cmdFindFileName_Click() {

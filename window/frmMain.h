@@ -2,10 +2,13 @@
 // controls, implements MainView, and calls the On... boundaries from its events.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "shell/modBrowseForFolder.h"
+#include "window/job.h"
 
 namespace window {
 
@@ -24,6 +27,10 @@ public:
     virtual void ShowError(const std::string& message) = 0;  // modal, owned by the window
     virtual void SetBusy(bool busy) = 0;                     // the wait cursor while a digest runs
     virtual void SetCaption(const std::string& text) = 0;    // the window's title
+    // Keeps the window painted and answering until the job finishes (true) or the person
+    // cancels it with Escape or the close box (false, at once, without waiting for the work).
+    // Meanwhile the window takes no other input, and the caption shows the job's CaptionDue.
+    virtual bool WaitFor(Job& job) = 0;
 };
 
 class frmMain {
@@ -33,6 +40,9 @@ public:
     static constexpr std::int32_t kBrowseFlags =
         modBrowseForFolder::kBifDontGoBelowDomain | modBrowseForFolder::kBifStatusText |
         modBrowseForFolder::kBifNewDialogStyle | modBrowseForFolder::kBifBrowseIncludeFiles;
+    // How long a lookup that may wait on a server runs before the window waits for it as for a
+    // digest; a lookup that answers sooner costs no more than that.
+    static constexpr auto kLookupGrace = std::chrono::milliseconds(50);
 
     explicit frmMain(MainView& view) : view_(view) {}
 
@@ -52,8 +62,14 @@ public:
 private:
     template <typename Handler>
     void Guarded(Handler handler);
+    // The text's first match; nothing when the person gave up waiting for it.
+    std::optional<std::string> FindFile(const std::string& text);
+    // The job's result; nothing when it was cancelled.
+    std::optional<std::string> Await(Job& job);
 
     MainView& view_;
+    Job* running_ = nullptr;         // the job a wait is for
+    bool changedMeanwhile_ = false;  // the file name changed during that wait
 };
 
 // True when the last seven characters of the name, uppercased, are ".TAR.GZ".

@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <cstdio>
+#include <cstdlib>
 
+#include "window/job.h"
 #include "window/main_window_qt.h"
 
 int main(int argc, char** argv) {
@@ -11,7 +14,17 @@ int main(int argc, char** argv) {
     QIcon icon;
     for (const QFileInfo& image : QDir(":/icons").entryInfoList()) icon.addFile(image.filePath());
     QApplication::setWindowIcon(icon);
-    window::MainWindow frmMain;
-    frmMain.show();
-    return QApplication::exec();
+    int code = 0;
+    {
+        window::MainWindow frmMain;
+        frmMain.show();
+        code = QApplication::exec();
+    }
+    // A read that the person gave up on may still hang on slow media: end without waiting for
+    // it, and without running static destructors under it.
+    if (window::Job::WorkersBusy()) {
+        (void)std::fflush(nullptr);  // nothing is left to report a failure to
+        std::quick_exit(code);
+    }
+    return code;
 }

@@ -1,5 +1,6 @@
 // Pellwick.exe: the main window is the whole program. It takes no command line.
 #include "runtime/system_win32.h"
+#include "window/job.h"
 #include "window/main_window_win32.h"
 
 // After <windows.h>, which main_window_win32.h brings in.
@@ -26,5 +27,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    return static_cast<int>(message.wParam);
+    const int code = static_cast<int>(message.wParam);
+    // A read that the person gave up on may still hang on slow media: ExitProcess ends that
+    // worker before anything else runs, where returning would run static destructors under it.
+    if (window::Job::WorkersBusy()) ::ExitProcess(static_cast<UINT>(code));
+    return code;
 }

@@ -1,16 +1,21 @@
 #include "window/main_window_qt.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 #include <limits>
 
+#include "runtime/unique_resource.h"
 #include "shell/modBrowseForFolder_qt.h"
 #include "window/layout.h"
 
@@ -25,6 +30,36 @@ QString LocalFileOf(const QMimeData* data) {
     }
     return {};
 }
+
+// What a person does to the window, which a wait drops rather than queues.
+bool IsInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// How often a wait looks whether the caption's progress is due.
+constexpr int kCaptionTickMs = 25;
 
 }  // namespace
 
@@ -132,6 +167,57 @@ void MainWindow::SetBusy(bool busy) {
     }
 }
 
+bool MainWindow::WaitFor(Job& job) {
+    if (job.Finished()) return true;
+    QEventLoop loop;
+    // A queued call wakes the loop at once; once cancelled the job calls nobody. By the slot's
+    // name, so that no functor is allocated on the worker thread.
+    job.OnFinished([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); });
+    QTimer ticks;
+    connect(&ticks, &QTimer::timeout, this, [this, &job] {
+        if (const auto text = job.CaptionDue(Job::Clock::now())) SetCaption(*text);
+    });
+    ticks.start(kCaptionTickMs);
+    waitingFor_ = &job;
+    waitLoop_ = &loop;
+    qApp->installEventFilter(this);
+    const runtime::ScopeGuard done([this] {
+        qApp->removeEventFilter(this);
+        waitingFor_ = nullptr;
+        waitLoop_ = nullptr;
+    });
+    loop.exec();
+    if (closeAfterWait_) {
+        closeAfterWait_ = false;
+        // Queued: the window closes once the handler that waited has returned.
+        QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
+    }
+    if (job.Finished() && !job.Cancelled()) return true;
+    job.Cancel();  // the application is quitting
+    return false;
+}
+
+void MainWindow::CancelWait() {
+    waitingFor_->Cancel();
+    waitLoop_->quit();
+}
+
+bool MainWindow::DropDuringWait(QEvent* event) {
+    if (!IsInput(event->type())) return false;
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) CancelWait();
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (waitingFor_ == nullptr) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    closeAfterWait_ = true;
+    CancelWait();
+    event->ignore();
+}
+
 bool MainWindow::TakeDroppedFile(QDropEvent* event) {
     const QString file = LocalFileOf(event->mimeData());
     if (file.isEmpty()) return false;
@@ -149,6 +235,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (waitingFor_ != nullptr) return DropDuringWait(event);
     switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

@@ -5,6 +5,7 @@
 
 #include "window/frmMain.h"
 
+class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -24,6 +25,7 @@ public:
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
+    bool WaitFor(Job& job) override;
 
     // Pixels for a length in twips at this window's logical DPI.
     int TwipsToPixels(int twips) const;
@@ -32,16 +34,22 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void PlaceControls();
     bool TakeDroppedFile(QDropEvent* event);
+    bool DropDuringWait(QEvent* event);
+    void CancelWait();
 
     QPushButton* cmdFindFileName_;
     QLineEdit* txtFileName_;
     QLineEdit* txtMD5_;
     QLabel* Label1_;
     QLabel* lblFile_;
+    Job* waitingFor_ = nullptr;
+    QEventLoop* waitLoop_ = nullptr;
+    bool closeAfterWait_ = false;
     frmMain form_;
 };
 

@@ -25,6 +25,9 @@ std::string TextOf(HWND control) {
 
 using UniqueDrop = runtime::UniqueResource<HDROP, &::DragFinish>;
 
+// How long a wait sleeps at most between looks at the caption's progress.
+constexpr DWORD kCaptionTickMs = 25;
+
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), form_(*this) {}
@@ -44,6 +47,8 @@ bool MainWindow::Create(int showCommand) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = kWindowClass;
     if (::RegisterClassExW(&wc) == 0) return false;
+    jobFinished_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!jobFinished_) return false;
 
     // Sized once its DPI is known (OnCreate); placed where the system puts a new window.
     if (::CreateWindowExW(kExStyle, kWindowClass, Wide(frmMain::kCaption).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -87,6 +92,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETCURSOR:
             if (OnSetCursor()) return TRUE;
             break;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
         case WM_DESTROY:
             ::PostQuitMessage(0);
             return 0;
@@ -163,6 +171,65 @@ bool MainWindow::OnSetCursor() {
     if (!busy_) return false;
     ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     return true;
+}
+
+void MainWindow::OnClose() {
+    if (waitingFor_ == nullptr) {
+        ::DestroyWindow(hwnd_);
+        return;
+    }
+    // The handler that waits must return before the window may go.
+    closeAfterWait_ = true;
+    waitingFor_->Cancel();
+}
+
+bool MainWindow::TakeDuringWait(const MSG& message) {
+    const UINT m = message.message;
+    if (m == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+        waitingFor_->Cancel();
+        return false;
+    }
+    if (m == WM_SYSKEYDOWN && message.wParam == VK_F4) return true;  // closes, so cancels
+    if (m >= WM_KEYFIRST && m <= WM_KEYLAST) return false;
+    if (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) return false;
+    if (m == WM_DROPFILES) {
+        const UniqueDrop dropped(reinterpret_cast<HDROP>(message.wParam));
+        return false;
+    }
+    return true;
+}
+
+bool MainWindow::WaitFor(Job& job) {
+    if (job.Finished()) return true;
+    ::ResetEvent(jobFinished_.Get());
+    job.OnFinished([event = jobFinished_.Get()] { ::SetEvent(event); });
+    waitingFor_ = &job;
+    const runtime::ScopeGuard done([this] { waitingFor_ = nullptr; });
+    const HANDLE finished = jobFinished_.Get();
+    bool quitting = false;
+    while (!job.Cancelled() && !job.Finished() && !quitting) {
+        // Sent messages (another program's probes) are answered inside the wait and the peek.
+        ::MsgWaitForMultipleObjectsEx(1, &finished, kCaptionTickMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MSG message{};
+        while (!job.Cancelled() && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(message.wParam));  // for the main loop
+                quitting = true;
+                break;
+            }
+            if (!TakeDuringWait(message)) continue;
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        if (const auto text = job.CaptionDue(Job::Clock::now())) SetCaption(*text);
+    }
+    if (closeAfterWait_) {
+        closeAfterWait_ = false;
+        ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    }
+    if (job.Finished() && !job.Cancelled()) return true;
+    job.Cancel();
+    return false;
 }
 
 std::string MainWindow::FileNameText() const {

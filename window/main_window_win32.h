@@ -31,6 +31,7 @@ public:
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
+    bool WaitFor(Job& job) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -42,6 +43,10 @@ private:
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnActivate(bool active);
     bool OnSetCursor();
+    void OnClose();
+    // False for input that a wait drops: keys but Escape (which cancels) and Alt+F4, mouse in
+    // the client area, and drops. The title bar and the close box stay live.
+    bool TakeDuringWait(const MSG& message);
 
     void Layout(UINT dpi);
     HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
@@ -52,6 +57,9 @@ private:
     UniqueFont font_;
     bool busy_ = false;
     HCURSOR cursorBeforeBusy_ = nullptr;
+    runtime::win32::UniqueHandle jobFinished_;  // set by the worker; wakes a wait at once
+    Job* waitingFor_ = nullptr;
+    bool closeAfterWait_ = false;
     frmMain form_;
 };
 

@@ -4,7 +4,9 @@
      unlink    the file is deleted, then the read goes on
      truncate  the file is cut to half its length, then the read goes on
      grow      a block is appended, then the read goes on
-     rewrite   the first byte is changed in place, then the read goes on */
+     rewrite   the first byte is changed in place, then the read goes on
+   and, on every read of that file rather than the Nth:
+     slow      the read first sleeps PELLWICK_FAULT_AFTER milliseconds, as on slow media */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -14,11 +16,13 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 typedef ssize_t (*read_fn)(int, void*, size_t);
 
 static int g_reads;
+static char g_counted[PATH_MAX]; /* the target g_reads counts for: a process may name several */
 
 static int IsTarget(int fd, const char* target) {
     char link[64], path[PATH_MAX];
@@ -57,6 +61,16 @@ __attribute__((visibility("default"))) ssize_t read(int fd, void* buf, size_t co
     const char* target = getenv("PELLWICK_FAULT_PATH");
     const char* action = getenv("PELLWICK_FAULT_ACTION");
     const char* after = getenv("PELLWICK_FAULT_AFTER");
+    if (target != NULL && action != NULL && strcmp(action, "slow") == 0 && IsTarget(fd, target)) {
+        const long ms = after ? atol(after) : 100;
+        const struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
+        nanosleep(&pause, NULL);
+        return real(fd, buf, count);
+    }
+    if (target != NULL && strcmp(target, g_counted) != 0) {
+        snprintf(g_counted, sizeof g_counted, "%s", target);
+        g_reads = 0;
+    }
     if (target != NULL && action != NULL && IsTarget(fd, target) && ++g_reads == (after ? atoi(after) : 2)) {
         if (strcmp(action, "eio") == 0) {
             errno = EIO;

@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QDialogButtonBox>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <memory>
@@ -68,10 +70,22 @@ class MainWindowTest : public QObject {
         return *window_;
     }
     void SetFile(const QString& path) { FileBox()->setText(path); }
+    // A package of nine reads, each slowed by the preloaded read-fault shim.
+    QByteArray slowContent_;
+    QString SlowPackage(const QString& name) {
+        slowContent_ = QByteArray((8 << 20) + 5, 'p');
+        const QString pkg = sandbox_->Package(name, slowContent_);
+        qputenv("PELLWICK_FAULT_PATH", pkg.toLocal8Bit());
+        qputenv("PELLWICK_FAULT_ACTION", "slow");
+        qputenv("PELLWICK_FAULT_AFTER", QByteArray::number(kSlowReadMs));
+        return pkg;
+    }
+    static constexpr int kSlowReadMs = 120;
 
 private slots:
     void init() { sandbox_ = std::make_unique<Sandbox>(); }
     void cleanup() {
+        qunsetenv("PELLWICK_FAULT_ACTION");
         window_.reset();
         sandbox_.reset();
     }
@@ -322,6 +336,85 @@ private slots:
         auto programExpected = programBefore;
         programExpected.remove(programDir + "/md5.so");
         QCOMPARE(programAfter, programExpected);
+    }
+
+    void longDigestAnswersShowsProgressAndDropsInput() {
+        const QString pkg = SlowPackage("slow.tar.gz");
+        auto& w = Open();
+        QStringList captions;
+        qint64 longestGap = 0;
+        QElapsedTimer sinceTick;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, sinceTick.restart());
+            if (captions.isEmpty() || captions.back() != w.windowTitle()) captions << w.windowTitle();
+        });
+        QString textDuring;
+        QTimer::singleShot(500, [&] {
+            QTest::keyClicks(FileBox(), "typed");
+            QTest::keyClick(FileBox(), Qt::Key_Backspace);
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(sandbox_->Package("dropped.tar.gz", "dropped"))});
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(FileBox(), &drop);
+            textDuring = FileBox()->text();
+        });
+        probe.start(10);
+        sinceTick.start();
+        SetFile(pkg);
+        probe.stop();
+        QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper(slowContent_));  // set before the assignment returned
+        QCOMPARE(textDuring, pkg);
+        QCOMPARE(FileBox()->text(), pkg);
+        QVERIFY2(longestGap < 100, qPrintable(QString::number(longestGap)));
+        QCOMPARE(captions.front(), QString("Pellwick"));
+        QCOMPARE(w.windowTitle(), QString("Pellwick"));
+        QVERIFY2(captions.size() >= 4, qPrintable(captions.join(", ")));
+        const auto share = [](const QString& caption) { return caption.mid(11).chopped(1).toInt(); };
+        for (qsizetype i = 1; i < captions.size(); ++i) {
+            QVERIFY(captions[i].startsWith(QString::fromUtf8("Pellwick \u2013 ")));
+            if (i > 1) QVERIFY2(share(captions[i]) > share(captions[i - 1]), qPrintable(captions.join(", ")));
+        }
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void escapeOrTheCloseBoxCancelsAtOnce() {
+        for (const bool closeBox : {false, true}) {
+            const QString pkg = SlowPackage(closeBox ? "closed.tar.gz" : "escaped.tar.gz");
+            Open();
+            QString modal;  // an error box would block the handler: noted and closed
+            QTimer watch;
+            connect(&watch, &QTimer::timeout, [&modal] {
+                if (QWidget* box = QApplication::activeModalWidget()) {
+                    modal = box->objectName();
+                    box->close();
+                }
+            });
+            watch.start(10);
+            QTimer::singleShot(400, [&] {
+                if (closeBox) {
+                    window_->close();
+                } else {
+                    QTest::keyClick(FileBox(), Qt::Key_Escape);
+                }
+            });
+            QElapsedTimer took;
+            took.start();
+            SetFile(pkg);
+            QVERIFY2(took.elapsed() < 9 * kSlowReadMs, "the wait ended without waiting for the work");
+            QCOMPARE(DigestBox()->text(), QString());
+            QCOMPARE(window_->windowTitle(), QString("Pellwick"));
+            QCOMPARE(QApplication::overrideCursor(), nullptr);
+            QCOMPARE(modal, QString());
+            if (closeBox) {
+                QVERIFY2(window_->isVisible(), "the window closes once the handler has returned");
+                QTRY_VERIFY(!window_->isVisible());
+            } else {
+                qunsetenv("PELLWICK_FAULT_ACTION");
+                window_->SetFileNameText(pkg.toStdString());
+                QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper(slowContent_));
+            }
+        }
     }
 
     void browseChoosingAFolderEmptiesTheDigest() {

@@ -1,11 +1,13 @@
 // A window without a screen, for driving the window's handlers directly: the two boxes are
 // strings, the errors shown and the browse dialogs asked for are recorded, and the dialog
 // answers with a scripted result. Setting the file-name text runs the change event before it
-// returns, as the real windows do.
+// returns, as the real windows do. A wait for a job blocks until it finishes, unless the
+// scripted `cancelWhen` says to cancel it (as Escape would); the progress captions are recorded.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,21 @@ public:
         busyPeak = std::max(busyPeak, busyDepth);
     }
 
+    bool WaitFor(window::Job& job) override {
+        ++waits;
+        for (;;) {
+            if (job.WaitFinished(std::chrono::milliseconds(5))) return true;
+            if (const auto text = job.CaptionDue(window::Job::Clock::now())) {
+                caption = *text;
+                progressCaptions.push_back(*text);
+            }
+            if (cancelWhen && cancelWhen(job)) {
+                job.Cancel();
+                return false;
+            }
+        }
+    }
+
     window::frmMain form;
     std::string fileName;
     std::string digest;
@@ -49,6 +66,9 @@ public:
     std::string browseResult;  // what the next browse dialog answers; "" is Cancel
     std::vector<BrowseCall> browseCalls;
     std::vector<std::string> errors;
+    std::function<bool(const window::Job&)> cancelWhen;  // polled every 5 ms of a wait
+    std::vector<std::string> progressCaptions;
+    int waits = 0;
     int busyDepth = 0;  // 0 whenever no handler runs: the wait cursor always goes away
     int busyPeak = 0;
 };

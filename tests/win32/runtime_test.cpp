@@ -4,14 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <thread>
 
 #include "digest/clsMD5.h"
 #include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/library.h"
+#include "runtime/remote.h"
 #include "runtime/settings.h"
 #include "runtime/text.h"
 #include "shell/modSpecialFolders.h"
@@ -215,6 +219,43 @@ TEST(ReplaceFileTest, LinksPlantedAtTemporaryNamesAreNotWrittenThroughAndFailure
         }
         EXPECT_EQ(dir.Entries(), expected) << c.what;
     }
+}
+
+TEST(RemoteLookupTest, UncPathsAreRemoteAndLocalDrivesAndRelativeNamesAreNot) {
+    const Folder dir;
+    for (const char* text : {"\\\\server\\share\\a.tar.gz", "//server/share/a", "\\\\?\\UNC\\server\\s\\a"}) {
+        EXPECT_TRUE(runtime::MayWaitOnNetwork(text)) << text;
+    }
+    // The current folder and the test's folders are on local drives.
+    for (const std::string& text :
+         {U8(dir / L"a.tar.gz"), "\\\\?\\" + U8(dir / L"a.tar.gz"), std::string("a.tar.gz")}) {
+        EXPECT_FALSE(runtime::MayWaitOnNetwork(text)) << text;
+    }
+}
+
+TEST(ReadInterrupterTest, ReadBlockedOnAPipeEndsWhenInterrupted) {
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    const runtime::win32::UniqueHandle reader(readEnd), writer(writeEnd);
+    std::unique_ptr<runtime::ReadInterrupter> interrupter;
+    std::atomic<bool> ready{false}, returned{false};
+    DWORD error = 0;
+    std::thread blocked([&] {
+        interrupter = std::make_unique<runtime::ReadInterrupter>();
+        ready = true;
+        char byte = 0;
+        DWORD got = 0;
+        if (!::ReadFile(reader.Get(), &byte, 1, &got, nullptr)) error = ::GetLastError();
+        returned = true;
+    });
+    while (!ready) std::this_thread::yield();
+    ::Sleep(200);
+    ASSERT_FALSE(returned) << "the read blocks until something is written";
+    interrupter->Interrupt();
+    for (int i = 0; i < 100 && !returned; ++i) ::Sleep(10);
+    if (!returned) ::WriteFile(writer.Get(), "x", 1, nullptr, nullptr);  // lets the thread end
+    blocked.join();
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_OPERATION_ABORTED));
 }
 
 TEST(SettingsTest, StoredTextOrTheDefaultWhenNoneIsStored) {
