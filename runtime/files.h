@@ -26,6 +26,8 @@ public:
 
     // Reads up to `capacity` bytes; 0 only at the end of the file.
     std::size_t Read(unsigned char* buffer, std::size_t capacity);
+    // The size when the file was opened.
+    std::uint64_t Size() const;
 
 private:
     struct Handle;

@@ -90,6 +90,10 @@ InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_u
 
 InputFile::~InputFile() = default;
 
+std::uint64_t InputFile::Size() const {
+    return handle_->size;
+}
+
 std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
     for (;;) {
         const ssize_t n = ::read(handle_->fd.Get(), buffer, capacity);
