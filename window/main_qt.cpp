@@ -13,5 +13,6 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(icon);
     window::MainWindow frmMain;
     frmMain.show();
+    frmMain.OpenArguments(QApplication::arguments().mid(1));
     return QApplication::exec();
 }

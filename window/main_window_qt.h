@@ -24,6 +24,13 @@ public:
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
+    std::string ClipboardText(std::size_t limit) const override;
+    void ShowVerdict(verify::Verdict verdict, const std::string& detail) override;
+
+    // The command line's arguments (without the program's name), after start-up.
+    void OpenArguments(const QStringList& arguments);
+    // In high-contrast mode the digest box keeps the system's colours.
+    void SetHighContrast(bool on);
 
     // Pixels for a length in twips at this window's logical DPI.
     int TwipsToPixels(int twips) const;
@@ -32,16 +39,20 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void PlaceControls();
     bool TakeDroppedFile(QDropEvent* event);
+    void ColourDigestBox();
 
     QPushButton* cmdFindFileName_;
     QLineEdit* txtFileName_;
     QLineEdit* txtMD5_;
     QLabel* Label1_;
     QLabel* lblFile_;
+    verify::Verdict verdict_ = verify::Verdict::kNone;
+    bool highContrast_ = false;
     frmMain form_;
 };
 
