@@ -8,10 +8,14 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <vector>
+
 #include "window/dpi_win32.h"
 #include "window/frmMain.h"
 
 namespace window::win32 {
+
+using UniqueBrush = runtime::UniqueResource<HBRUSH, &::DeleteObject>;
 
 class MainWindow final : public MainView {
 public:
@@ -31,6 +35,11 @@ public:
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
+    std::string ClipboardText(std::size_t limit) const override;
+    void ShowVerdict(verify::Verdict verdict, const std::string& detail) override;
+
+    // The command line's arguments (without the program's name), after start-up.
+    void OpenArguments(const std::vector<std::string>& arguments) { form_.OnArguments(arguments); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -42,6 +51,9 @@ private:
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnActivate(bool active);
     bool OnSetCursor();
+    // The digest box's colours for the verdict shown (verdict_win32.cpp); null for the system's.
+    HBRUSH OnCtlColorEdit(HDC dc, HWND control);
+    bool CreateVerdictTip();
 
     void Layout(UINT dpi);
     HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
@@ -52,6 +64,10 @@ private:
     UniqueFont font_;
     bool busy_ = false;
     HCURSOR cursorBeforeBusy_ = nullptr;
+    verify::Verdict verdict_ = verify::Verdict::kNone;
+    UniqueBrush verdictBrush_;
+    HWND verdictTip_ = nullptr;  // destroyed with the window, which owns it
+    bool tipHasTool_ = false;
     frmMain form_;
 };
 

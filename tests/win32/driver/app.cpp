@@ -1,9 +1,12 @@
 #include "app.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "runtime/system_win32.h"
 #include "support.h"
@@ -15,13 +18,15 @@ std::filesystem::path& ProgramUnderTest() {
     return path;
 }
 
-App::App(const std::filesystem::path& folder, const std::filesystem::path& workingDir, bool copyProgram) {
+App::App(const std::filesystem::path& folder, const std::filesystem::path& workingDir, bool copyProgram,
+         const std::vector<std::wstring>& arguments) {
     std::filesystem::create_directories(folder);
     exe_ = folder / L"Pellwick.exe";
     if (copyProgram) {
         std::filesystem::copy_file(ProgramUnderTest(), exe_, std::filesystem::copy_options::overwrite_existing);
     }
     std::wstring commandLine = L"\"" + exe_.wstring() + L"\"";
+    for (const auto& argument : arguments) commandLine += L" \"" + argument + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -108,6 +113,71 @@ void App::LoadLibraryInside(const std::wstring& name) const {
     if (!thread.Valid() || ::WaitForSingleObject(thread.Get(), 10000) != WAIT_OBJECT_0) {
         throw std::runtime_error("no thread ran in the program's process");
     }
+}
+
+namespace {
+
+// Memory in the program's process, for messages whose arguments point into it.
+class RemoteBlock {
+public:
+    RemoteBlock(HANDLE process, std::size_t size)
+        : process_(process),
+          address_(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
+        if (address_ == nullptr) throw std::runtime_error("cannot allocate in the program's process");
+    }
+    ~RemoteBlock() { ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE); }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    void* Address() const { return address_; }
+    void Write(const void* bytes, std::size_t size, std::size_t offset = 0) const {
+        if (!::WriteProcessMemory(process_, static_cast<char*>(address_) + offset, bytes, size, nullptr)) {
+            throw std::runtime_error("cannot write to the program's process");
+        }
+    }
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
+}  // namespace
+
+void App::DropFile(const std::wstring& path) const {
+    // The drop's file list as the shell hands it over; the program frees it with DragFinish.
+    std::string block(sizeof(DROPFILES), '\0');
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(block.data(), &header, sizeof header);
+    const std::wstring list = path + L'\0' + L'\0';
+    block.append(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(wchar_t));
+    void* remote = ::VirtualAllocEx(process_.Get(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr || !::WriteProcessMemory(process_.Get(), remote, block.data(), block.size(), nullptr)) {
+        throw std::runtime_error("cannot hand the drop to the program");
+    }
+    ::SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
+std::wstring App::DigestTip() const {
+    HWND tip = nullptr;
+    while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
+        if (::GetWindow(tip, GW_OWNER) == window_) break;
+    }
+    if (tip == nullptr || ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 0) return L"";
+    constexpr std::size_t kChars = 4096;
+    const RemoteBlock block(process_.Get(), sizeof(TOOLINFOW) + kChars * sizeof(wchar_t));
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(DigestBox());
+    tool.lpszText = reinterpret_cast<wchar_t*>(static_cast<char*>(block.Address()) + sizeof tool);
+    const wchar_t none = L'\0';
+    block.Write(&tool, sizeof tool);
+    block.Write(&none, sizeof none, sizeof tool);
+    ::SendMessageW(tip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(block.Address()));
+    std::vector<wchar_t> text(kChars + 1, L'\0');
+    ::ReadProcessMemory(process_.Get(), tool.lpszText, text.data(), kChars * sizeof(wchar_t), nullptr);
+    return text.data();
 }
 
 std::wstring ErrorBoxWatch::CloseBox() {
