@@ -72,10 +72,10 @@ std::optional<ChecksumEntry> ParseGnu(std::string_view rest) {
 
 bool IsHexDigest(std::string_view text) {
     if (text.size() != kDigestDigits) return false;
-    for (const char c : text) {
-        if (!kHex[static_cast<unsigned char>(c)]) return false;
-    }
-    return true;
+    // No early exit: every digit is looked at anyway when the line is a checksum line.
+    bool all = true;
+    for (const char c : text) all &= kHex[static_cast<unsigned char>(c)];
+    return all;
 }
 
 std::optional<ChecksumEntry> ParseChecksumLine(std::string_view line, std::string& scratch) {
