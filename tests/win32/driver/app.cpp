@@ -115,35 +115,8 @@ void App::LoadLibraryInside(const std::wstring& name) const {
     }
 }
 
-namespace {
-
-// Memory in the program's process, for messages whose arguments point into it.
-class RemoteBlock {
-public:
-    RemoteBlock(HANDLE process, std::size_t size)
-        : process_(process),
-          address_(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
-        if (address_ == nullptr) throw std::runtime_error("cannot allocate in the program's process");
-    }
-    ~RemoteBlock() { ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE); }
-    RemoteBlock(const RemoteBlock&) = delete;
-    RemoteBlock& operator=(const RemoteBlock&) = delete;
-    void* Address() const { return address_; }
-    void Write(const void* bytes, std::size_t size, std::size_t offset = 0) const {
-        if (!::WriteProcessMemory(process_, static_cast<char*>(address_) + offset, bytes, size, nullptr)) {
-            throw std::runtime_error("cannot write to the program's process");
-        }
-    }
-
-private:
-    HANDLE process_;
-    void* address_;
-};
-
-}  // namespace
-
 void App::DropFile(const std::wstring& path) const {
-    // The drop's file list as the shell hands it over; the program frees it with DragFinish.
+    // The drop's file list, built in the program's own memory as the shell would hand it over.
     std::string block(sizeof(DROPFILES), '\0');
     DROPFILES header{};
     header.pFiles = sizeof(DROPFILES);
@@ -164,19 +137,20 @@ std::wstring App::DigestTip() const {
         if (::GetWindow(tip, GW_OWNER) == window_) break;
     }
     if (tip == nullptr || ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 0) return L"";
-    constexpr std::size_t kChars = 4096;
-    const RemoteBlock block(process_.Get(), sizeof(TOOLINFOW) + kChars * sizeof(wchar_t));
+    // The message's tool and text buffer lie in the program's memory, where the tip writes.
+    std::vector<wchar_t> text(4096, L'\0');
+    const std::size_t bytes = sizeof(TOOLINFOW) + text.size() * sizeof(wchar_t);
+    auto* remote = static_cast<char*>(::VirtualAllocEx(Process(), nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+    if (remote == nullptr) throw std::runtime_error("cannot allocate in the program's process");
+    const runtime::ScopeGuard free([&] { ::VirtualFreeEx(Process(), remote, 0, MEM_RELEASE); });
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = window_;
     tool.uId = reinterpret_cast<UINT_PTR>(DigestBox());
-    tool.lpszText = reinterpret_cast<wchar_t*>(static_cast<char*>(block.Address()) + sizeof tool);
-    const wchar_t none = L'\0';
-    block.Write(&tool, sizeof tool);
-    block.Write(&none, sizeof none, sizeof tool);
-    ::SendMessageW(tip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(block.Address()));
-    std::vector<wchar_t> text(kChars + 1, L'\0');
-    ::ReadProcessMemory(process_.Get(), tool.lpszText, text.data(), kChars * sizeof(wchar_t), nullptr);
+    tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
+    ::WriteProcessMemory(Process(), remote, &tool, sizeof tool, nullptr);
+    ::SendMessageW(tip, TTM_GETTEXTW, text.size() - 1, reinterpret_cast<LPARAM>(remote));
+    ::ReadProcessMemory(Process(), tool.lpszText, text.data(), (text.size() - 1) * sizeof(wchar_t), nullptr);
     return text.data();
 }
 

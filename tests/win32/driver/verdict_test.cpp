@@ -13,113 +13,87 @@ namespace testwin {
 namespace {
 
 const std::wstring kMatches = L"Pellwick \u2013 matches ", kDiffers = L"Pellwick \u2013 DOES NOT MATCH ";
+const std::string kDigest = SystemMd5("hello");  // {H} below; {h} in lower case, {w} one digit off
 
-class VerdictTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        SetInstallerDirectory(nullptr);
-        tree_ = new TempTree;
-        app_ = new App(*tree_ / L"program");
+std::string Filled(std::string text) {
+    for (const auto& [from, to] : {std::pair{"{h}", "5d41402abc4b2a76b9719d911017c592"},
+                                   {"{H}", kDigest.c_str()},
+                                   {"{w}", "5d41402abc4b2a76b9719d911017c593"}}) {
+        for (auto at = text.find(from); at != std::string::npos; at = text.find(from)) text.replace(at, 3, to);
     }
-    static void TearDownTestSuite() {
-        SetClipboardText(L"");
-        delete app_;
-        delete tree_;
-    }
-    // A folder with foo.tar.gz and the files given; {h}/{H} stand for its digest in lower and
-    // upper case, {w} for one digit off.
-    static std::filesystem::path Folder(const std::vector<std::pair<std::wstring, std::string>>& files) {
-        static int count = 0;
-        const auto folder = *tree_ / std::to_wstring(++count);
-        std::filesystem::create_directories(folder);
-        WriteBytes(folder / L"foo.tar.gz", "hello");
-        for (const auto& [name, content] : files) WriteBytes(folder / name, Filled(content));
-        return folder;
-    }
-    static std::string Filled(std::string text) {
-        std::string upper = SystemMd5("hello"), lower = upper, other = upper;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        other[31] = other[31] == '0' ? '1' : '0';
-        for (const auto& [from, to] : {std::pair{"{h}", lower}, {"{H}", upper}, {"{w}", other}}) {
-            for (auto at = text.find(from); at != std::string::npos; at = text.find(from)) text.replace(at, 3, to);
-        }
-        return text;
-    }
-    // The digest box's background, away from its text.
-    static unsigned DigestBackground(const App& app) {
-        RECT box{};
-        ::GetClientRect(app.DigestBox(), &box);
-        ::MapWindowPoints(app.DigestBox(), app.Window(), reinterpret_cast<POINT*>(&box), 2);
-        return ScreenColourAt(app.Window(), {box.right - 6, (box.top + box.bottom) / 2});
-    }
-    static void ExpectVerdict(const App& app, const std::wstring& caption) {
-        EXPECT_TRUE(WaitFor([&] { return WindowText(app.Window()) == caption; }, std::chrono::seconds(2)))
-            << Narrow(WindowText(app.Window()));
-        const bool none = caption == L"Pellwick";
-        const COLORREF system = ::GetSysColor(COLOR_WINDOW);
-        const unsigned expected = none ? (GetRValue(system) << 16) | (GetGValue(system) << 8) | GetBValue(system)
-                                  : caption.starts_with(kMatches) ? window::kMatchBackground
-                                                                  : window::kMismatchBackground;
-        EXPECT_TRUE(WaitFor([&] { return DigestBackground(app) == expected; }, std::chrono::seconds(2)))
-            << std::hex << DigestBackground(app) << " for " << expected;
-        const std::wstring tip = app.DigestTip();
-        EXPECT_EQ(tip.find(L"line") != std::wstring::npos || tip.find(L"clipboard") != std::wstring::npos, !none)
-            << Narrow(tip);
-    }
+    return text;
+}
 
-    static TempTree* tree_;
-    static App* app_;
-};
-TempTree* VerdictTest::tree_ = nullptr;
-App* VerdictTest::app_ = nullptr;
+// A folder of its own with foo.tar.gz and the files given.
+std::filesystem::path Package(const TempTree& tree, const std::vector<std::pair<std::wstring, std::string>>& files) {
+    static int count = 0;
+    const auto folder = tree / std::to_wstring(++count);
+    std::filesystem::create_directories(folder);
+    for (const auto& [name, content] : files) WriteBytes(folder / name, Filled(content));
+    WriteBytes(folder / L"foo.tar.gz", "hello");
+    return folder / L"foo.tar.gz";
+}
 
-TEST_F(VerdictTest, ChecksumFilesAndTheClipboardGiveTheVerdict) {
+void ExpectVerdict(const App& app, const std::wstring& caption) {
+    EXPECT_EQ(WindowText(app.Window()), caption);
+    EXPECT_EQ(app.Digest(), Wide(kDigest));
+    const bool none = caption == L"Pellwick";
+    const COLORREF system = ::GetSysColor(COLOR_WINDOW);
+    const unsigned expected = none ? (GetRValue(system) << 16) | (GetGValue(system) << 8) | GetBValue(system)
+                              : caption.starts_with(kMatches) ? window::kMatchBackground
+                                                              : window::kMismatchBackground;
+    RECT box{};  // its background, right of the digits
+    ::GetWindowRect(app.DigestBox(), &box);
+    ::MapWindowPoints(nullptr, app.Window(), reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return ScreenColourAt(app.Window(), {box.right - 8, (box.top + box.bottom) / 2}) == expected;
+        },
+        std::chrono::seconds(2)));
+    EXPECT_EQ(app.DigestTip().find(Wide(kDigest.substr(0, 31))) != std::wstring::npos, !none)
+        << Narrow(app.DigestTip());
+}
+
+TEST(VerdictTest, ChecksumFilesTheClipboardTheCommandLineAndADrop) {
+    SetInstallerDirectory(nullptr);
+    const TempTree tree;
+    const App app(tree / L"program");
     const struct {
-        const char* what;
         std::vector<std::pair<std::wstring, std::string>> files;
         std::string clipboard;
         std::wstring caption;
     } cases[] = {
-        {"NAME.md5, GNU", {{L"foo.tar.gz.md5", "{h}  foo.tar.gz\n"}}, "", kMatches + L"foo.tar.gz.md5"},
-        {"NAME.md5, bare", {{L"foo.tar.gz.md5", "{H}\r\n"}}, "", kMatches + L"foo.tar.gz.md5"},
-        {"MD5SUMS, GNU", {{L"MD5SUMS", "{w}  bar.tar.gz\n{h} *foo.tar.gz\n"}}, "", kMatches + L"MD5SUMS"},
-        {"MD5SUMS, BSD, CRLF", {{L"MD5SUMS", "MD5 (foo.tar.gz) = {H}\r\n"}}, "", kMatches + L"MD5SUMS"},
-        {"md5sums, any case, once", {{L"md5sums", "{h}  FOO.TAR.GZ\n"}}, "", kMatches + L"md5sums"},
-        {"one digit off", {{L"MD5SUMS", "{w}  foo.tar.gz\n"}}, "", kDiffers + L"MD5SUMS"},
-        {"a list not naming it", {{L"MD5SUMS", "{w}  bar.tar.gz\n"}}, "", L"Pellwick"},
-        {"clipboard", {}, " {H}\r\n", kMatches + L"clipboard"},
-        {"clipboard one off", {}, "{w}", kDiffers + L"clipboard"},
-        {"unrelated clipboard", {}, "Release notes", L"Pellwick"},
+        {{{L"foo.tar.gz.md5", "{h}  foo.tar.gz\n"}}, "", kMatches + L"foo.tar.gz.md5"},
+        {{{L"foo.tar.gz.md5", "{H}\r\n"}}, "", kMatches + L"foo.tar.gz.md5"},
+        {{{L"MD5SUMS", "{w}  bar.tar.gz\n{h} *foo.tar.gz\n"}}, "", kMatches + L"MD5SUMS"},
+        {{{L"MD5SUMS", "MD5 (foo.tar.gz) = {H}\r\n"}}, "", kMatches + L"MD5SUMS"},
+        {{{L"md5sums", "{h}  FOO.TAR.GZ\n"}}, "", kMatches + L"md5sums"},  // any case, read once
+        {{{L"MD5SUMS", "{w}  foo.tar.gz\n"}}, "", kDiffers + L"MD5SUMS"},
+        {{{L"MD5SUMS", "{w}  bar.tar.gz\n"}}, "", L"Pellwick"},
+        {{}, " {H}\r\n", kMatches + L"clipboard"},
+        {{}, "{w}", kDiffers + L"clipboard"},
+        {{}, "Release notes", L"Pellwick"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(Narrow(c.caption) + " " + c.clipboard);
         SetClipboardText(Wide(Filled(c.clipboard)));
-        app_->SetFileName((Folder(c.files) / L"foo.tar.gz").wstring());
-        EXPECT_EQ(app_->Digest(), Wide(SystemMd5("hello")));
-        ExpectVerdict(*app_, c.caption);
+        app.SetFileName(Package(tree, c.files).wstring());
+        ExpectVerdict(app, c.caption);
     }
     SetClipboardText(L"");
-    app_->SetFileName((Folder({{L"foo.tar.gz.md5", "{h}\n"}}) / L"foo.tar.gz").wstring());
-    ExpectVerdict(*app_, kMatches + L"foo.tar.gz.md5");
-    app_->SetFileName(L"");
-    EXPECT_EQ(app_->Digest(), L"");
-    ExpectVerdict(*app_, L"Pellwick");
-}
+    app.SetFileName(L"");
+    EXPECT_EQ(WindowText(app.Window()), L"Pellwick");
+    EXPECT_EQ(app.DigestTip(), L"");
 
-TEST_F(VerdictTest, CommandLineAndDropTakeAPackageOrAChecksumFile) {
-    const auto folder = Folder({{L"release.md5", "{h}  missing.tar.gz\n{h}  foo.tar.gz\n"}});
-    const auto package = folder / L"foo.tar.gz";
+    const auto package = Package(tree, {{L"release.md5", "{h}  missing.tar.gz\n{h}  foo.tar.gz\n"}});
     for (const std::wstring argument : {L"foo.tar.gz", L"release.md5"}) {
-        SCOPED_TRACE(Narrow(argument));
-        const App app(*tree_ / L"program2", folder, true, {argument});
-        EXPECT_TRUE(SameText(app.FileName(), package.wstring())) << Narrow(app.FileName());
-        EXPECT_EQ(app.Digest(), Wide(SystemMd5("hello")));
-        ExpectVerdict(app, argument == L"foo.tar.gz" ? L"Pellwick" : kMatches + L"release.md5");
+        const App started(tree / L"program2", package.parent_path(), true, {argument});
+        EXPECT_TRUE(SameText(started.FileName(), package.wstring())) << Narrow(started.FileName());
+        ExpectVerdict(started, argument == L"foo.tar.gz" ? L"Pellwick" : kMatches + L"release.md5");
     }
-    app_->SetFileName(L"");
-    app_->DropFile((folder / L"release.md5").wstring());
-    EXPECT_TRUE(SameText(app_->FileName(), package.wstring())) << Narrow(app_->FileName());
-    ExpectVerdict(*app_, kMatches + L"release.md5");
+    app.DropFile((package.parent_path() / L"release.md5").wstring());
+    EXPECT_TRUE(SameText(app.FileName(), package.wstring())) << Narrow(app.FileName());
+    ExpectVerdict(app, kMatches + L"release.md5");
 }
 
 }  // namespace
