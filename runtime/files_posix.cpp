@@ -90,6 +90,10 @@ InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_u
 
 InputFile::~InputFile() = default;
 
+std::uint64_t InputFile::Size() const {
+    return handle_->size;
+}
+
 std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
     for (;;) {
         const ssize_t n = ::read(handle_->fd.Get(), buffer, capacity);
@@ -105,10 +109,6 @@ std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
         if (errno == EINTR) continue;
         throw Error(kDeviceIoError, "Cannot read " + Quoted(path_) + ": " + Reason(errno));
     }
-}
-
-std::uint64_t InputFile::Size() const {
-    return handle_->size;
 }
 
 // A read of a local disk cannot be interrupted, nor one of a hard-mounted share (short of

@@ -136,6 +136,7 @@ std::string FindFirstMatch(const std::string& text) {
 
 struct InputFile::Handle {
     UniqueHandle file;
+    std::uint64_t size = 0;
 };
 
 InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_unique<Handle>()) {
@@ -150,9 +151,15 @@ InputFile::InputFile(const std::string& path) : path_(path), handle_(std::make_u
     if (::GetFileType(handle_->file.Get()) != FILE_TYPE_DISK) {
         throw Error(kPathFileAccessError, "Cannot open " + Quoted(path) + " for reading: not a regular file");
     }
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(handle_->file.Get(), &size)) handle_->size = static_cast<std::uint64_t>(size.QuadPart);
 }
 
 InputFile::~InputFile() = default;
+
+std::uint64_t InputFile::Size() const {
+    return handle_->size;
+}
 
 std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
     const DWORD want = capacity > 0x40000000u ? 0x40000000u : static_cast<DWORD>(capacity);
@@ -161,14 +168,6 @@ std::size_t InputFile::Read(unsigned char* buffer, std::size_t capacity) {
         throw Error(kDeviceIoError, "Cannot read " + Quoted(path_) + ": " + Reason(::GetLastError()));
     }
     return got;
-}
-
-std::uint64_t InputFile::Size() const {
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(handle_->file.Get(), &size)) {
-        throw Error(kDeviceIoError, "Cannot read " + Quoted(path_) + ": " + Reason(::GetLastError()));
-    }
-    return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 struct ReadInterrupter::Handle {

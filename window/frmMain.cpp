@@ -7,17 +7,17 @@
 #include "digest/clsMD5.h"
 #include "runtime/error.h"
 #include "runtime/files.h"
+#include "runtime/paths.h"
 #include "runtime/remote.h"
 #include "runtime/text.h"
 #include "runtime/unique_resource.h"
+#include "verify/checksum_files.h"
 #include "window/modPublics.h"
 
 namespace window {
 
 bool HasPackageSuffix(const std::string& foundName) {
-    const std::u16string name = runtime::Utf8ToUtf16(foundName);
-    const std::u16string last = name.size() > 7 ? name.substr(name.size() - 7) : name;
-    return runtime::ToUpper(last) == u".TAR.GZ";
+    return verify::IsPackageName(foundName);
 }
 
 std::string frmMain::ErrorMessage(int number, const std::string& text) {
@@ -38,7 +38,7 @@ void frmMain::Guarded(Handler handler) {
         message = ErrorMessage(runtime::kPathFileAccessError, e.what());
     }
     // A digest shown beside a name it no longer belongs to would mislead.
-    view_.SetDigestText("");
+    ClearDigest();
     view_.ShowError(message);
 }
 
@@ -84,6 +84,44 @@ std::optional<std::string> frmMain::FindFile(const std::string& text) {
     return Await(lookup);
 }
 
+void frmMain::OnArguments(const std::vector<std::string>& arguments) {
+    if (arguments.size() > 1) {
+        view_.ShowError(kUsage);
+    } else if (arguments.size() == 1) {
+        Guarded([&] { OpenPath(arguments[0]); });
+    }
+}
+
+void frmMain::OnFileDropped(const std::string& path) {
+    if (running_ != nullptr) return;
+    Guarded([&] { OpenPath(path); });
+}
+
+void frmMain::ClearDigest() {
+    view_.SetDigestText("");
+    // Only when one shows: a keystroke that names nothing costs what it did.
+    if (!verdictShown_) return;
+    verdictShown_ = false;
+    view_.SetCaption(kCaption);
+    view_.ShowVerdict(verify::Verdict::kNone, "");
+}
+
+void frmMain::ShowVerdict(const std::string& digest, const std::string& packageName,
+                          std::vector<verify::Expectation> expected) {
+    const auto clipboard = verify::ExpectedFromClipboard(view_.ClipboardText(verify::kClipboardLimit), packageName);
+    expected.insert(expected.end(), clipboard.begin(), clipboard.end());
+    const verify::Judgement judgement = verify::Judge(digest, expected);
+    std::string caption = kCaption;
+    if (judgement.verdict != verify::Verdict::kNone) {
+        const bool match = judgement.verdict == verify::Verdict::kMatch;
+        caption += std::string(" \u2013 ") + (match ? "matches " : "DOES NOT MATCH ") + judgement.sources;
+    }
+    if (judgement.verdict == verify::Verdict::kNone && !verdictShown_) return;
+    verdictShown_ = judgement.verdict != verify::Verdict::kNone;
+    view_.SetCaption(caption);
+    view_.ShowVerdict(judgement.verdict, judgement.detail);
+}
+
 void frmMain::Form_Load() {
     view_.SetFileNameText("");
     view_.SetDigestText("");
@@ -95,23 +133,34 @@ void frmMain::txtFileName_Change() {
     const std::string text = view_.FileNameText();
     const std::optional<std::string> found = FindFile(text);
     if (!found || found->empty()) {
-        view_.SetDigestText("");
+        ClearDigest();
         return;
     }
-    if (!HasPackageSuffix(*found)) return;
+    if (!HasPackageSuffix(*found)) return;  // the digest shown keeps its verdict
     view_.SetBusy(true);
     const runtime::ScopeGuard notBusy([this] { view_.SetBusy(false); });
     // Made here, so that provisioning fails as it always has; shared with the worker, which
     // may outlive this handler when the person gives up on it.
     const auto md5 = std::make_shared<const digest::clsMD5>();
-    Job job([md5, text](Job::Control& control) {
-        return md5->DigestFileToHexStr(text, [&control](std::uint64_t done, std::uint64_t total) {
+    // The checksum files beside the package are read on the worker too: they may lie on the
+    // same slow share. The worker writes them before it finishes; they are read only after.
+    const auto expected = std::make_shared<std::vector<verify::Expectation>>();
+    Job job([md5, expected, text, name = *found, named = namedChecksumFile_](Job::Control& control) {
+        std::string digest = md5->DigestFileToHexStr(text, [&control](std::uint64_t done, std::uint64_t total) {
             control.Report(done, total);
             return !control.CancelRequested();
         });
+        if (!control.CancelRequested()) *expected = verify::ExpectedFromFiles(text, name, named);
+        return digest;
     });
     const std::optional<std::string> digest = Await(job);
-    view_.SetDigestText(digest ? runtime::ToUpper(*digest) : "");
+    if (!digest) {
+        ClearDigest();
+        return;
+    }
+    const std::string upper = runtime::ToUpper(*digest);
+    view_.SetDigestText(upper);
+    ShowVerdict(upper, *found, std::move(*expected));
 }
 
 void frmMain::cmdFindFileName_Click() {
@@ -119,6 +168,17 @@ void frmMain::cmdFindFileName_Click() {
     const std::string chosen = view_.BrowseForFolder("", startDir, kBrowseFlags);
     if (chosen.empty()) return;
     view_.SetFileNameText(chosen);
+}
+
+void frmMain::OpenPath(const std::string& path) {
+    const std::string absolute = runtime::AbsolutePath(path);
+    if (!verify::IsChecksumFileName(runtime::BareName(absolute))) {
+        view_.SetFileNameText(absolute);
+        return;
+    }
+    namedChecksumFile_ = absolute;
+    const std::string package = verify::FirstListedPackage(absolute);
+    view_.SetFileNameText(package.empty() ? absolute : package);
 }
 
 }  // namespace window

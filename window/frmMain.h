@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "shell/modBrowseForFolder.h"
+#include "verify/verdict.h"
 #include "window/job.h"
 
 namespace window {
@@ -27,11 +29,20 @@ public:
     virtual void ShowError(const std::string& message) = 0;  // modal, owned by the window
     virtual void SetBusy(bool busy) = 0;                     // the wait cursor while a digest runs
     virtual void SetCaption(const std::string& text) = 0;    // the window's title
+    // The clipboard's text when it holds one of at most `limit` bytes, else "".
+    virtual std::string ClipboardText(std::size_t limit) const = 0;
+    // The digest box coloured for the verdict (not in high-contrast mode), with `detail` as its
+    // tooltip; kNone and "" give it its normal colours and no tooltip.
+    virtual void ShowVerdict(verify::Verdict verdict, const std::string& detail) = 0;
     // Keeps the window painted and answering until the job finishes (true) or the person
     // cancels it with Escape or the close box (false, at once, without waiting for the work).
     // Meanwhile the window takes no other input, and the caption shows the job's CaptionDue.
     virtual bool WaitFor(Job& job) = 0;
 };
+
+// The digest box's background for a verdict, as 0xRRGGBB: a light green and a light red.
+inline constexpr unsigned kMatchBackground = 0xCCF2CC;
+inline constexpr unsigned kMismatchBackground = 0xF8CCCC;
 
 class frmMain {
 public:
@@ -50,14 +61,23 @@ public:
     void OnLoad();
     void OnFileNameChanged();
     void OnFindFileNameClicked();
+    // The command line's arguments after start-up, and a file dropped on the window.
+    void OnArguments(const std::vector<std::string>& arguments);
+    void OnFileDropped(const std::string& path);
 
     // The handlers themselves; errors pass to the caller.
     void Form_Load();
     void txtFileName_Change();
     void cmdFindFileName_Click();
+    // A checksum file puts the first package it lists in the file-name box and becomes a
+    // source of expected digests; any other path goes there as it is, made absolute.
+    void OpenPath(const std::string& path);
 
     // "Run-time error N" and the error's text, as the message box shows it.
     static std::string ErrorMessage(int number, const std::string& text);
+    static constexpr char kUsage[] =
+        "Usage: Pellwick [PATH]\n\nPATH is a package (.tar.gz) to digest, or a checksum file (.md5, .md5sum, "
+        "MD5SUMS, md5sums) whose package to check. Pellwick takes one PATH at most.";
 
 private:
     template <typename Handler>
@@ -66,10 +86,15 @@ private:
     std::optional<std::string> FindFile(const std::string& text);
     // The job's result; nothing when it was cancelled.
     std::optional<std::string> Await(Job& job);
+    void ClearDigest();
+    void ShowVerdict(const std::string& digest, const std::string& packageName,
+                     std::vector<verify::Expectation> expected);
 
     MainView& view_;
     Job* running_ = nullptr;         // the job a wait is for
     bool changedMeanwhile_ = false;  // the file name changed during that wait
+    std::string namedChecksumFile_;  // the checksum file named on the command line or dropped
+    bool verdictShown_ = false;
 };
 
 // True when the last seven characters of the name, uppercased, are ".TAR.GZ".

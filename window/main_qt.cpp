@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     {
         window::MainWindow frmMain;
         frmMain.show();
+        frmMain.OpenArguments(QApplication::arguments().mid(1));
         code = QApplication::exec();
     }
     // A read that the person gave up on may still hang on slow media: end without waiting for

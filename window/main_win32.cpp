@@ -1,4 +1,7 @@
-// Pellwick.exe: the main window is the whole program. It takes no command line.
+// Pellwick.exe [PATH]: the main window is the whole program.
+#include <string>
+#include <vector>
+
 #include "runtime/system_win32.h"
 #include "window/job.h"
 #include "window/main_window_win32.h"
@@ -8,17 +11,34 @@
 #include <commctrl.h>
 // clang-format on
 
+namespace {
+
+using UniqueArgv = runtime::UniqueResource<LPWSTR*, &::LocalFree>;
+
+// The arguments after the program's name, from the wide command line, so that any name
+// the file system allows arrives whole.
+std::vector<std::string> Arguments() {
+    int count = 0;
+    const UniqueArgv argv(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    std::vector<std::string> arguments;
+    for (int i = 1; argv && i < count; ++i) arguments.push_back(runtime::win32::Narrow(argv.Get()[i]));
+    return arguments;
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // Before any library loads: the system's own libraries (the shell's browse dialog) load
     // more by bare name, and the program's folder is often a Downloads folder holding anything.
     // Should the system refuse, the engine is still loaded by its full path alone.
     runtime::win32::NarrowLibrarySearch();
 
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
 
     window::win32::MainWindow mainWindow(instance);
     if (!mainWindow.Create(showCommand)) return 1;
+    mainWindow.OpenArguments(Arguments());
 
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

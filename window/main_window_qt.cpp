@@ -1,6 +1,7 @@
 #include "window/main_window_qt.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -17,6 +18,7 @@
 
 #include "runtime/unique_resource.h"
 #include "shell/modBrowseForFolder_qt.h"
+#include "window/high_contrast_qt.h"
 #include "window/layout.h"
 
 namespace window {
@@ -101,8 +103,15 @@ MainWindow::MainWindow()
     connect(txtFileName_, &QLineEdit::textChanged, this, [this] { form_.OnFileNameChanged(); });
     connect(cmdFindFileName_, &QPushButton::clicked, this, [this] { form_.OnFindFileNameClicked(); });
 
+    AskHighContrast(this, [this](bool on) { SetHighContrast(on); });
     form_.OnLoad();
     txtMD5_->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::OpenArguments(const QStringList& arguments) {
+    std::vector<std::string> utf8;
+    for (const QString& argument : arguments) utf8.push_back(argument.toStdString());
+    form_.OnArguments(utf8);
 }
 
 int MainWindow::TwipsToPixels(int twips) const {
@@ -157,6 +166,41 @@ void MainWindow::ShowError(const std::string& message) {
 
 void MainWindow::SetCaption(const std::string& text) {
     setWindowTitle(QString::fromStdString(text));
+}
+
+std::string MainWindow::ClipboardText(std::size_t limit) const {
+    const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
+    return static_cast<std::size_t>(text.size()) <= limit ? text.toStdString() : "";
+}
+
+void MainWindow::ShowVerdict(verify::Verdict verdict, const std::string& detail) {
+    verdict_ = verdict;
+    ColourDigestBox();
+    txtMD5_->setToolTip(QString::fromStdString(detail));
+    txtMD5_->setAccessibleDescription(QString::fromStdString(detail));
+}
+
+void MainWindow::SetHighContrast(bool on) {
+    highContrast_ = on;
+    ColourDigestBox();
+}
+
+void MainWindow::ColourDigestBox() {
+    if (verdict_ == verify::Verdict::kNone || highContrast_) {
+        txtMD5_->setPalette(QPalette());  // nothing set: the system's colours again
+        return;
+    }
+    QPalette palette = txtMD5_->palette();
+    palette.setColor(QPalette::Base,
+                     QColor(verdict_ == verify::Verdict::kMatch ? kMatchBackground : kMismatchBackground));
+    palette.setColor(QPalette::Text, Qt::black);  // legible on the light tint under a dark theme too
+    txtMD5_->setPalette(palette);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    // A new theme may be a high-contrast one.
+    if (event->type() == QEvent::PaletteChange) AskHighContrast(this, [this](bool on) { SetHighContrast(on); });
+    QWidget::changeEvent(event);
 }
 
 void MainWindow::SetBusy(bool busy) {
@@ -222,7 +266,7 @@ bool MainWindow::TakeDroppedFile(QDropEvent* event) {
     const QString file = LocalFileOf(event->mimeData());
     if (file.isEmpty()) return false;
     event->acceptProposedAction();
-    SetFileNameText(file.toStdString());
+    form_.OnFileDropped(file.toStdString());
     return true;
 }
 

@@ -26,6 +26,13 @@ public:
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
     bool WaitFor(Job& job) override;
+    std::string ClipboardText(std::size_t limit) const override;
+    void ShowVerdict(verify::Verdict verdict, const std::string& detail) override;
+
+    // The command line's arguments (without the program's name), after start-up.
+    void OpenArguments(const QStringList& arguments);
+    // In high-contrast mode the digest box keeps the system's colours.
+    void SetHighContrast(bool on);
 
     // Pixels for a length in twips at this window's logical DPI.
     int TwipsToPixels(int twips) const;
@@ -35,12 +42,14 @@ protected:
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void PlaceControls();
     bool TakeDroppedFile(QDropEvent* event);
     bool DropDuringWait(QEvent* event);
     void CancelWait();
+    void ColourDigestBox();
 
     QPushButton* cmdFindFileName_;
     QLineEdit* txtFileName_;
@@ -50,6 +59,8 @@ private:
     Job* waitingFor_ = nullptr;
     QEventLoop* waitLoop_ = nullptr;
     bool closeAfterWait_ = false;
+    verify::Verdict verdict_ = verify::Verdict::kNone;
+    bool highContrast_ = false;
     frmMain form_;
 };
 

@@ -95,6 +95,16 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             OnClose();
             return 0;
+        case WM_CTLCOLOREDIT:
+            if (const HBRUSH brush = OnCtlColorEdit(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+            break;
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+            // High contrast may have come or gone.
+            ::InvalidateRect(Control(kIdMD5), nullptr, TRUE);
+            break;
         case WM_DESTROY:
             ::PostQuitMessage(0);
             return 0;
@@ -119,7 +129,7 @@ bool MainWindow::OnCreate() {
     }
     Layout(DpiOf(hwnd_));
     ::DragAcceptFiles(hwnd_, TRUE);
-    return true;
+    return CreateVerdictTip();
 }
 
 void MainWindow::Layout(UINT dpi) {
@@ -149,7 +159,7 @@ void MainWindow::OnDropFiles(HDROP drop) {
     if (length == 0) return;
     std::vector<wchar_t> path(length + 1, L'\0');
     ::DragQueryFileW(owned.Get(), 0, path.data(), length + 1);
-    SetFileNameText(Narrow(path.data()));
+    form_.OnFileDropped(Narrow(path.data()));
 }
 
 void MainWindow::OnDpiChanged(UINT, const RECT& suggested) {

@@ -8,10 +8,14 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <vector>
+
 #include "window/dpi_win32.h"
 #include "window/frmMain.h"
 
 namespace window::win32 {
+
+using UniqueBrush = runtime::UniqueResource<HBRUSH, &::DeleteObject>;
 
 class MainWindow final : public MainView {
 public:
@@ -32,6 +36,11 @@ public:
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
     bool WaitFor(Job& job) override;
+    std::string ClipboardText(std::size_t limit) const override;
+    void ShowVerdict(verify::Verdict verdict, const std::string& detail) override;
+
+    // The command line's arguments (without the program's name), after start-up.
+    void OpenArguments(const std::vector<std::string>& arguments) { form_.OnArguments(arguments); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -47,6 +56,9 @@ private:
     // False for input that a wait drops: keys but Escape (which cancels) and Alt+F4, mouse in
     // the client area, and drops. The title bar and the close box stay live.
     bool TakeDuringWait(const MSG& message);
+    // The digest box's colours for the verdict shown (verdict_win32.cpp); null for the system's.
+    HBRUSH OnCtlColorEdit(HDC dc, HWND control);
+    bool CreateVerdictTip();
 
     void Layout(UINT dpi);
     HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
@@ -60,6 +72,10 @@ private:
     runtime::win32::UniqueHandle jobFinished_;  // set by the worker; wakes a wait at once
     Job* waitingFor_ = nullptr;
     bool closeAfterWait_ = false;
+    verify::Verdict verdict_ = verify::Verdict::kNone;
+    UniqueBrush verdictBrush_;
+    HWND verdictTip_ = nullptr;  // destroyed with the window, which owns it
+    bool tipHasTool_ = false;
     frmMain form_;
 };
 

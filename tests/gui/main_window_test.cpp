@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCryptographicHash>
 #include <QDialogButtonBox>
 #include <QDirIterator>
@@ -53,6 +54,9 @@ QMap<QString, QString> Snapshot(const QString& root) {
     return entries;
 }
 
+const QString kMatches = QString::fromUtf8("Pellwick \u2013 matches "),
+              kDiffers = QString::fromUtf8("Pellwick \u2013 DOES NOT MATCH ");
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -81,6 +85,34 @@ class MainWindowTest : public QObject {
         return pkg;
     }
     static constexpr int kSlowReadMs = 120;
+    // A folder of its own with foo.tar.gz and the files given; {h}/{H} stand for its digest in
+    // lower and upper case, {w} for one digit off. Returns the package's path.
+    QString PackageWith(const QList<QPair<QString, QByteArray>>& files) {
+        static int count = 0;
+        const QString folder = QString::number(++count);
+        QDir(sandbox_->Packages()).mkpath(folder);
+        for (const auto& [name, content] : files) sandbox_->Package(folder + "/" + name, Filled(content));
+        return sandbox_->Package(folder + "/foo.tar.gz", "hello");
+    }
+    static QByteArray Filled(QByteArray text) {
+        const QByteArray upper = Sandbox::Md5Upper("hello").toLatin1();
+        QByteArray other = upper;
+        other[31] = other[31] == '0' ? '1' : '0';
+        return text.replace("{h}", upper.toLower()).replace("{H}", upper).replace("{w}", other);
+    }
+    // In high-contrast mode the box keeps the system's colours.
+    void ExpectVerdict(const QString& caption, bool coloured = true) {
+        QCOMPARE(window_->windowTitle(), caption);
+        const bool none = caption == "Pellwick";
+        QCOMPARE(DigestBox()->testAttribute(Qt::WA_SetPalette), !none && coloured);
+        if (!none && coloured) {
+            const bool match = caption.startsWith(kMatches);
+            QCOMPARE(DigestBox()->palette().color(QPalette::Base).rgb() & 0xFFFFFF,
+                     match ? window::kMatchBackground : window::kMismatchBackground);
+        }
+        QCOMPARE(DigestBox()->toolTip().contains(Sandbox::Md5Upper("hello").left(8)), !none);
+        QCOMPARE(DigestBox()->accessibleDescription(), DigestBox()->toolTip());
+    }
 
 private slots:
     void init() { sandbox_ = std::make_unique<Sandbox>(); }
@@ -415,6 +447,70 @@ private slots:
                 QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper(slowContent_));
             }
         }
+    }
+
+    void verdictFromChecksumFilesAndTheClipboard() {
+        Open();
+        const struct {
+            QList<QPair<QString, QByteArray>> files;
+            QByteArray clipboard;
+            QString caption;
+        } cases[] = {
+            {{{"foo.tar.gz.md5", "{h}  foo.tar.gz\n"}}, "", kMatches + "foo.tar.gz.md5"},
+            {{{"foo.tar.gz.md5", "{H}\n"}}, "", kMatches + "foo.tar.gz.md5"},
+            {{{"MD5SUMS", "{w}  bar.tar.gz\n{h} *foo.tar.gz\n"}}, "", kMatches + "MD5SUMS"},
+            {{{"MD5SUMS", "MD5 (foo.tar.gz) = {H}\r\n"}}, "", kMatches + "MD5SUMS"},
+            {{{"MD5SUMS", "{w}  foo.tar.gz\n"}}, "", kDiffers + "MD5SUMS"},
+            {{{"MD5SUMS", "{h}  bar.tar.gz\n"}}, "", "Pellwick"},
+            {{}, " {h}\n", kMatches + "clipboard"},
+            {{}, "{w}", kDiffers + "clipboard"},
+            {{}, "Release notes", "Pellwick"},
+        };
+        for (const auto& c : cases) {
+            qInfo() << c.caption << c.clipboard;
+            QGuiApplication::clipboard()->setText(QString::fromLatin1(Filled(c.clipboard)));
+            SetFile(PackageWith(c.files));
+            QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("hello"));
+            ExpectVerdict(c.caption);
+        }
+        QGuiApplication::clipboard()->clear();
+        SetFile(PackageWith({{"foo.tar.gz.md5", "{h}\n"}}));
+        window_->SetHighContrast(true);
+        ExpectVerdict(kMatches + "foo.tar.gz.md5", false);
+        window_->SetHighContrast(false);
+        QCOMPARE(DigestBox()->palette().color(QPalette::Base).rgb() & 0xFFFFFF, window::kMatchBackground);
+        SetFile("");
+        ExpectVerdict("Pellwick");
+    }
+
+    void commandLineAndDropTakeAPackageOrAChecksumFile() {
+        const QString package = PackageWith({{"release.md5", "{h}  missing.tar.gz\n{h}  foo.tar.gz\n"}});
+        const QString folder = QFileInfo(package).path(), cwd = QDir::currentPath();
+        QDir::setCurrent(folder);
+        for (const QString& argument : {QString("foo.tar.gz"), QString("release.md5")}) {
+            Open().OpenArguments({argument});
+            QCOMPARE(FileBox()->text(), package);
+            QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper("hello"));
+            ExpectVerdict(argument == "foo.tar.gz" ? QString("Pellwick") : kMatches + "release.md5");
+        }
+        QDir::setCurrent(cwd);
+        QString shown;
+        guitest::WhenModalOpens([&shown](QWidget* modal) {
+            shown = qobject_cast<QMessageBox*>(modal)->text();
+            modal->close();
+        });
+        Open().OpenArguments({"a.tar.gz", "b.tar.gz"});
+        QVERIFY2(shown.startsWith("Usage: Pellwick [PATH]"), qPrintable(shown));
+        QCOMPARE(FileBox()->text(), sandbox_->Documents());
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(folder + "/release.md5")});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &drop);
+        QCOMPARE(FileBox()->text(), package);
+        ExpectVerdict(kMatches + "release.md5");
     }
 
     void browseChoosingAFolderEmptiesTheDigest() {

@@ -1,25 +1,45 @@
 #!/usr/bin/env bash
 # Starts the real program on a virtual X server with a package named by the setting, waits
-# for its window and saves a screenshot; fails when no window appears.
+# for its window and saves a screenshot; fails when no window appears. With a verdict (match or
+# mismatch) it names instead a checksum file on the command line that lists the package with
+# its digest or with one digit changed. No window manager draws a title bar here, so the
+# window's title, as the X server holds it, is written above the picture.
+#   screenshot.sh <program> <out.png> [match|mismatch]
 set -euo pipefail
-program=$1 out=$2
+program=$1 out=$2 verdict=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/home/Documents" "$work/config/Quorrel" "$(dirname "$out")"
-printf 'release 1.0\n' > "$work/home/Documents/release-1.0.tar.gz"
-printf '[Settings]\nQRL_Dir=%s\n' "$work/home/Documents/release-1.0.tar.gz" > "$work/config/Quorrel/Quorrel.ini"
+package=$work/home/Documents/release-1.0.tar.gz
+printf 'release 1.0\n' > "$package"
+printf '[Settings]\nQRL_Dir=%s\n' "$package" > "$work/config/Quorrel/Quorrel.ini"
+arguments=()
+if [ -n "$verdict" ]; then
+  digest=$(md5sum "$package" | cut -c1-32)
+  [ "$verdict" = match ] || digest=${digest:0:31}$([ "${digest:31}" = 0 ] && echo 1 || echo 0)
+  printf '%s  release-1.0.tar.gz\n' "$digest" > "$work/home/Documents/MD5SUMS"
+  arguments=("$work/home/Documents/MD5SUMS")
+fi
 
 HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work xvfb-run -a -s "-screen 0 520x120x24" \
   bash -c '
-    "$0" & pid=$!
-    shown=
+    program=$0 out=$1; shift
+    "$program" "$@" & pid=$!
+    window=
     for _ in $(seq 100); do
-      if xwininfo -root -tree 2>/dev/null | grep -q "\"Pellwick\""; then shown=1; break; fi
+      window=$(xwininfo -root -tree 2>/dev/null | awk "/\"Pellwick/ {print \$1; exit}")
+      [ -n "$window" ] && break
       sleep 0.1
     done
     sleep 0.5
-    import -window root "$1"
+    import -window root "$out"
+    [ -z "$window" ] || xprop -id "$window" _NET_WM_NAME | sed "s/^[^\"]*\"//; s/\"\$//" > "$out.title"
     kill $pid
-    [ -n "$shown" ] || { echo "the window never appeared"; exit 1; }' "$program" "$out"
+    [ -n "$window" ] || { echo "the window never appeared"; exit 1; }' "$program" "$out" "${arguments[@]}"
 [ -s "$out" ] || { echo "no screenshot taken"; exit 1; }
+if [ -n "$verdict" ]; then
+  convert "$out" -crop 500x64+0+0 +repage -background '#d6d6d6' -gravity north -splice 0x22 \
+    -font DejaVu-Sans -pointsize 13 -fill black -annotate +0+3 "$(cat "$out.title")" "$out"
+fi
+rm -f "$out.title"
 echo "screenshot: $out"

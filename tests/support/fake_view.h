@@ -39,6 +39,11 @@ public:
     }
     void ShowError(const std::string& message) override { errors.push_back(message); }
     void SetCaption(const std::string& text) override { caption = text; }
+    std::string ClipboardText(std::size_t limit) const override { return clipboard.size() <= limit ? clipboard : ""; }
+    void ShowVerdict(verify::Verdict shown, const std::string& text) override {
+        verdict = shown;
+        detail = text;
+    }
     void SetBusy(bool busy) override {
         busyDepth += busy ? 1 : -1;
         busyPeak = std::max(busyPeak, busyDepth);
@@ -63,6 +68,9 @@ public:
     std::string fileName;
     std::string digest;
     std::string caption = window::frmMain::kCaption;
+    std::string clipboard;
+    verify::Verdict verdict = verify::Verdict::kNone;
+    std::string detail;        // the digest box's tooltip
     std::string browseResult;  // what the next browse dialog answers; "" is Cancel
     std::vector<BrowseCall> browseCalls;
     std::vector<std::string> errors;

@@ -1,9 +1,12 @@
 #include "app.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "runtime/system_win32.h"
 #include "support.h"
@@ -15,13 +18,15 @@ std::filesystem::path& ProgramUnderTest() {
     return path;
 }
 
-App::App(const std::filesystem::path& folder, const std::filesystem::path& workingDir, bool copyProgram) {
+App::App(const std::filesystem::path& folder, const std::filesystem::path& workingDir, bool copyProgram,
+         const std::vector<std::wstring>& arguments) {
     std::filesystem::create_directories(folder);
     exe_ = folder / L"Pellwick.exe";
     if (copyProgram) {
         std::filesystem::copy_file(ProgramUnderTest(), exe_, std::filesystem::copy_options::overwrite_existing);
     }
     std::wstring commandLine = L"\"" + exe_.wstring() + L"\"";
+    for (const auto& argument : arguments) commandLine += L" \"" + argument + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -108,6 +113,45 @@ void App::LoadLibraryInside(const std::wstring& name) const {
     if (!thread.Valid() || ::WaitForSingleObject(thread.Get(), 10000) != WAIT_OBJECT_0) {
         throw std::runtime_error("no thread ran in the program's process");
     }
+}
+
+void App::DropFile(const std::wstring& path) const {
+    // The drop's file list, built in the program's own memory as the shell would hand it over.
+    std::string block(sizeof(DROPFILES), '\0');
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(block.data(), &header, sizeof header);
+    const std::wstring list = path + L'\0' + L'\0';
+    block.append(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(wchar_t));
+    void* remote = ::VirtualAllocEx(process_.Get(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr || !::WriteProcessMemory(process_.Get(), remote, block.data(), block.size(), nullptr)) {
+        throw std::runtime_error("cannot hand the drop to the program");
+    }
+    ::SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
+std::wstring App::DigestTip() const {
+    HWND tip = nullptr;
+    while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
+        if (::GetWindow(tip, GW_OWNER) == window_) break;
+    }
+    if (tip == nullptr || ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 0) return L"";
+    // The message's tool and text buffer lie in the program's memory, where the tip writes.
+    std::vector<wchar_t> text(4096, L'\0');
+    const std::size_t bytes = sizeof(TOOLINFOW) + text.size() * sizeof(wchar_t);
+    auto* remote = static_cast<char*>(::VirtualAllocEx(Process(), nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+    if (remote == nullptr) throw std::runtime_error("cannot allocate in the program's process");
+    const runtime::ScopeGuard free([&] { ::VirtualFreeEx(Process(), remote, 0, MEM_RELEASE); });
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(DigestBox());
+    tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
+    ::WriteProcessMemory(Process(), remote, &tool, sizeof tool, nullptr);
+    ::SendMessageW(tip, TTM_GETTEXTW, text.size() - 1, reinterpret_cast<LPARAM>(remote));
+    ::ReadProcessMemory(Process(), tool.lpszText, text.data(), (text.size() - 1) * sizeof(wchar_t), nullptr);
+    return text.data();
 }
 
 std::wstring ErrorBoxWatch::CloseBox() {

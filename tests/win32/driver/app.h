@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "runtime/system_win32.h"
 #include "window/controls_win32.h"
@@ -14,12 +15,13 @@
 namespace testwin {
 
 // Copies the program into `folder` and starts it there, with `workingDir` (or the folder)
-// as its current directory. The window is up when the constructor returns. Without
-// `copyProgram` it starts the copy already there (another instance may be running it).
+// as its current directory and the arguments given. The window is up when the constructor
+// returns. Without `copyProgram` it starts the copy already there (another instance may be
+// running it).
 class App {
 public:
     explicit App(const std::filesystem::path& folder, const std::filesystem::path& workingDir = {},
-                 bool copyProgram = true);
+                 bool copyProgram = true, const std::vector<std::wstring>& arguments = {});
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -47,6 +49,10 @@ public:
     // Calls LoadLibraryW(name) on a thread of the program's own and waits for it, as a system
     // library of the program's would.
     void LoadLibraryInside(const std::wstring& name) const;
+    // Drops the file on the window as the shell would; the handler has run when this returns.
+    void DropFile(const std::wstring& path) const;
+    // The digest box's tooltip, read in the program's own memory; "" when it has none.
+    std::wstring DigestTip() const;
 
 private:
     std::filesystem::path exe_;

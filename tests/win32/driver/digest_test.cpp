@@ -139,19 +139,8 @@ TEST_F(DigestTest, NamesOutsideTheAnsiCodePageAndPathsBeyondMaxPath) {
 TEST_F(DigestTest, DroppedFileNameGoesIntoTheBoxAndIsDigested) {
     const std::wstring expected = Package(L"dropped.tar.gz");
     const std::wstring path = PathOf(L"dropped.tar.gz");
-    // The drop's file list, built in the program's own memory as the shell would hand it over.
-    std::string block(sizeof(DROPFILES), '\0');
-    DROPFILES header{};
-    header.pFiles = sizeof(DROPFILES);
-    header.fWide = TRUE;
-    std::memcpy(block.data(), &header, sizeof header);
-    const std::wstring list = path + L'\0' + L'\0';
-    block.append(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(wchar_t));
-    void* remote = ::VirtualAllocEx(app_->Process(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    ASSERT_NE(remote, nullptr);
-    ASSERT_TRUE(::WriteProcessMemory(app_->Process(), remote, block.data(), block.size(), nullptr));
     app_->SetFileName(L"");
-    ::SendMessageW(app_->Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+    app_->DropFile(path);
     EXPECT_EQ(app_->FileName(), path);
     EXPECT_EQ(app_->Digest(), expected);
     EXPECT_TRUE(app_->Answers());

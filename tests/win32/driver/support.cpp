@@ -3,6 +3,7 @@
 #include <bcrypt.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -104,6 +105,32 @@ void SetInstallerDirectory(const wchar_t* value) {
     if (::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"QRL_Dir", REG_SZ, value, bytes) != ERROR_SUCCESS) {
         throw std::runtime_error("cannot write the setting");
     }
+}
+
+void SetClipboardText(const std::wstring& text) {
+    if (!WaitFor([] { return ::OpenClipboard(nullptr) != FALSE; }))
+        throw std::runtime_error("cannot open the clipboard");
+    const runtime::ScopeGuard close([] { ::CloseClipboard(); });
+    ::EmptyClipboard();
+    if (text.empty()) return;
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr) throw std::runtime_error("cannot allocate for the clipboard");
+    std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    // The clipboard owns the memory from here on.
+    if (::SetClipboardData(CF_UNICODETEXT, memory) == nullptr) {
+        ::GlobalFree(memory);
+        throw std::runtime_error("cannot set the clipboard");
+    }
+}
+
+unsigned ScreenColourAt(HWND window, POINT point) {
+    ::ClientToScreen(window, &point);
+    const HDC screen = ::GetDC(nullptr);
+    const COLORREF colour = ::GetPixel(screen, point.x, point.y);
+    ::ReleaseDC(nullptr, screen);
+    return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
 }
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

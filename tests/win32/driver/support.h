@@ -53,6 +53,11 @@ std::wstring DocumentsFolder();
 // HKEY_CURRENT_USER\Software\Quorrel\Settings\QRL_Dir: set, or removed when `value` is null.
 void SetInstallerDirectory(const wchar_t* value);
 
+// Puts the text on the clipboard, from this process as another program would; "" empties it.
+void SetClipboardText(const std::wstring& text);
+// The colour on the screen at the point of the window (client coordinates) as 0xRRGGBB.
+unsigned ScreenColourAt(HWND window, POINT point);
+
 // Polls until the condition holds or the time is up; true when it held.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 

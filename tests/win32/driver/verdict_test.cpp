@@ -1,0 +1,102 @@
+// The verdict in the Windows window: caption, the digest box's colour and tooltip, from checksum
+// files beside the package, the clipboard (set from this process), the command line and a drop.
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "app.h"
+#include "support.h"
+#include "window/frmMain.h"
+
+namespace testwin {
+namespace {
+
+const std::wstring kMatches = L"Pellwick \u2013 matches ", kDiffers = L"Pellwick \u2013 DOES NOT MATCH ";
+const std::string kDigest = SystemMd5("hello");  // {H} below; {h} in lower case, {w} one digit off
+
+std::string Filled(std::string text) {
+    for (const auto& [from, to] : {std::pair{"{h}", "5d41402abc4b2a76b9719d911017c592"},
+                                   {"{H}", kDigest.c_str()},
+                                   {"{w}", "5d41402abc4b2a76b9719d911017c593"}}) {
+        for (auto at = text.find(from); at != std::string::npos; at = text.find(from)) text.replace(at, 3, to);
+    }
+    return text;
+}
+
+// A folder of its own with foo.tar.gz and the files given.
+std::filesystem::path Package(const TempTree& tree, const std::vector<std::pair<std::wstring, std::string>>& files) {
+    static int count = 0;
+    const auto folder = tree / std::to_wstring(++count);
+    std::filesystem::create_directories(folder);
+    for (const auto& [name, content] : files) WriteBytes(folder / name, Filled(content));
+    WriteBytes(folder / L"foo.tar.gz", "hello");
+    return folder / L"foo.tar.gz";
+}
+
+void ExpectVerdict(const App& app, const std::wstring& caption) {
+    // A digest started by the command line or a drop runs while the window answers: wait for it.
+    WaitFor([&] { return app.Digest() == Wide(kDigest) && WindowText(app.Window()) == caption; });
+    EXPECT_EQ(WindowText(app.Window()), caption);
+    EXPECT_EQ(app.Digest(), Wide(kDigest));
+    const bool none = caption == L"Pellwick";
+    const COLORREF system = ::GetSysColor(COLOR_WINDOW);
+    const unsigned expected = none ? (GetRValue(system) << 16) | (GetGValue(system) << 8) | GetBValue(system)
+                              : caption.starts_with(kMatches) ? window::kMatchBackground
+                                                              : window::kMismatchBackground;
+    RECT box{};  // its background, right of the digits
+    ::GetWindowRect(app.DigestBox(), &box);
+    ::MapWindowPoints(nullptr, app.Window(), reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return ScreenColourAt(app.Window(), {box.right - 8, (box.top + box.bottom) / 2}) == expected;
+        },
+        std::chrono::seconds(2)));
+    EXPECT_EQ(app.DigestTip().find(Wide(kDigest.substr(0, 31))) != std::wstring::npos, !none)
+        << Narrow(app.DigestTip());
+}
+
+TEST(VerdictTest, ChecksumFilesTheClipboardTheCommandLineAndADrop) {
+    SetInstallerDirectory(nullptr);
+    const TempTree tree;
+    const App app(tree / L"program");
+    const struct {
+        std::vector<std::pair<std::wstring, std::string>> files;
+        std::string clipboard;
+        std::wstring caption;
+    } cases[] = {
+        {{{L"foo.tar.gz.md5", "{h}  foo.tar.gz\n"}}, "", kMatches + L"foo.tar.gz.md5"},
+        {{{L"foo.tar.gz.md5", "{H}\r\n"}}, "", kMatches + L"foo.tar.gz.md5"},
+        {{{L"MD5SUMS", "{w}  bar.tar.gz\n{h} *foo.tar.gz\n"}}, "", kMatches + L"MD5SUMS"},
+        {{{L"MD5SUMS", "MD5 (foo.tar.gz) = {H}\r\n"}}, "", kMatches + L"MD5SUMS"},
+        {{{L"md5sums", "{h}  FOO.TAR.GZ\n"}}, "", kMatches + L"md5sums"},  // any case, read once
+        {{{L"MD5SUMS", "{w}  foo.tar.gz\n"}}, "", kDiffers + L"MD5SUMS"},
+        {{{L"MD5SUMS", "{w}  bar.tar.gz\n"}}, "", L"Pellwick"},
+        {{}, " {H}\r\n", kMatches + L"clipboard"},
+        {{}, "{w}", kDiffers + L"clipboard"},
+        {{}, "Release notes", L"Pellwick"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.caption) + " " + c.clipboard);
+        SetClipboardText(Wide(Filled(c.clipboard)));
+        app.SetFileName(Package(tree, c.files).wstring());
+        ExpectVerdict(app, c.caption);
+    }
+    SetClipboardText(L"");
+    app.SetFileName(L"");
+    EXPECT_EQ(WindowText(app.Window()), L"Pellwick");
+    EXPECT_EQ(app.DigestTip(), L"");
+
+    const auto package = Package(tree, {{L"release.md5", "{h}  missing.tar.gz\n{h}  foo.tar.gz\n"}});
+    for (const std::wstring argument : {L"foo.tar.gz", L"release.md5"}) {
+        const App started(tree / L"program2", package.parent_path(), true, {argument});
+        EXPECT_TRUE(SameText(started.FileName(), package.wstring())) << Narrow(started.FileName());
+        ExpectVerdict(started, argument == L"foo.tar.gz" ? L"Pellwick" : kMatches + L"release.md5");
+    }
+    app.DropFile((package.parent_path() / L"release.md5").wstring());
+    EXPECT_TRUE(SameText(app.FileName(), package.wstring())) << Narrow(app.FileName());
+    ExpectVerdict(app, kMatches + L"release.md5");
+}
+
+}  // namespace
+}  // namespace testwin

@@ -1,0 +1,176 @@
+// The verdict behind the fake view: real checksum files beside a real package, the clipboard's
+// text, the command line and drops. Every rule here; the GUI tests check that the windows show it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/fake_view.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using testsupport::FakeView;
+using verify::Verdict;
+
+const std::string kMatches = "Pellwick \u2013 matches ", kDiffers = "Pellwick \u2013 DOES NOT MATCH ";
+
+// A folder with foo.tar.gz ("hello") and checksum files in which {h} and {H} stand for its digest
+// in lower and upper case, {w} for one digit off; "<dir>", "<fifo>" and "<locked>" make a folder,
+// a FIFO and an unreadable file.
+class VerdictTest : public ::testing::Test {
+protected:
+    std::string Package(const std::vector<std::pair<std::string, std::string>>& files) {
+        const std::string folder = dir_ / std::to_string(++count_);
+        ::mkdir(folder.c_str(), 0755);
+        testsupport::WriteFile(folder + "/foo.tar.gz", "hello");
+        for (const auto& [name, content] : files) {
+            const std::string path = folder + "/" + name;
+            if (content == "<dir>") ::mkdir(path.c_str(), 0755);
+            if (content == "<fifo>") ::mkfifo(path.c_str(), 0644);
+            if (content == "<dir>" || content == "<fifo>") continue;
+            testsupport::WriteFile(path, Filled(content == "<locked>" ? "{w}  foo.tar.gz\n" : content));
+            if (content == "<locked>") ::chmod(path.c_str(), 0);
+        }
+        return folder + "/foo.tar.gz";
+    }
+    std::string Filled(std::string text) const {
+        for (const auto& [from, to] : {std::pair{"{h}", hex_}, {"{H}", digest_}, {"{w}", other_}}) {
+            for (auto at = text.find(from); at != std::string::npos; at = text.find(from)) text.replace(at, 3, to);
+        }
+        return text;
+    }
+    static Verdict VerdictOf(const std::string& caption) {
+        return caption == "Pellwick"           ? Verdict::kNone
+               : caption.starts_with(kMatches) ? Verdict::kMatch
+                                               : Verdict::kMismatch;
+    }
+    testsupport::TempDir dir_;
+    int count_ = 0;
+    const std::string hex_ = "5d41402abc4b2a76b9719d911017c592", digest_ = testsupport::AsciiUpper(hex_),
+                      other_ = "5d41402abc4b2a76b9719d911017c593";
+};
+
+TEST_F(VerdictTest, SourcesBesideThePackageAndOnTheClipboardGiveTheCaption) {
+    const std::string big(600 << 10, '#');
+    const struct {
+        std::vector<std::pair<std::string, std::string>> files;
+        std::string clipboard, caption;
+    } cases[] = {
+        {{}, "", "Pellwick"},
+        {{{"foo.tar.gz.md5", "{h}  foo.tar.gz\n"}}, "", kMatches + "foo.tar.gz.md5"},
+        {{{"foo.tar.gz.md5", "\xEF\xBB\xBF{H}\r\n"}}, "", kMatches + "foo.tar.gz.md5"},
+        {{{"foo.tar.gz.md5sum", "MD5 (foo.tar.gz) = {h}"}}, "", kMatches + "foo.tar.gz.md5sum"},
+        {{{"MD5SUMS", "{w}  bar.tar.gz\r\nMD5 (foo.tar.gz) = {H}\r\n"}}, "", kMatches + "MD5SUMS"},
+        {{{"md5sums.txt", "{w} *foo.tar.gz\n"}}, "", kDiffers + "md5sums.txt"},
+        {{{"foo.tar.gz.md5", "{h}\n"}, {"MD5SUMS.txt", "{w}  foo.tar.gz\n"}}, "", kDiffers + "MD5SUMS.txt"},
+        {{{"MD5SUMS", "{h}  foo.tar.gz\n{w}  ./foo.tar.gz\n"}}, "", kDiffers + "MD5SUMS"},
+        {{{"md5sums", "{h}  foo.tar.gz\n"},
+          {"MD5SUMS", "{h}  foo.tar.gz\n"},
+          {"foo.tar.gz.md5sum", "{h}"},
+          {"foo.tar.gz.md5", "{h}"}},
+         "{h}",
+         kMatches + "foo.tar.gz.md5, foo.tar.gz.md5sum, MD5SUMS, md5sums, clipboard"},
+        {{{"MD5SUMS", "{h}  bar.tar.gz\n{w}  sub/foo.tar.gz\n"}}, "", "Pellwick"},
+        {{{"MD5SUMS", "{w}\n"}, {"bar.tar.gz.md5", "{w}\n"}}, "", "Pellwick"},  // bare digests, not for it
+        {{{"MD5SUMS", "\x01\xff\0\0garbage\n" + std::string(100000, 'x') + "\n{h}  foo.tar.gz\n"}},
+         "",
+         kMatches + "MD5SUMS"},
+        {{{"MD5SUMS", big + "\n" + big + "\n{w}  foo.tar.gz\n"}}, "", "Pellwick"},                      // beyond 1 MiB
+        {{{"MD5SUMS", std::string((1 << 20) - 45, '#') + "\n{w}  foo.tar.gz.sig\n"}}, "", "Pellwick"},  // cut there
+        {{{"MD5SUMS", "<dir>"}, {"md5sums", "<fifo>"}, {"foo.tar.gz.md5", "<locked>"}}, "", "Pellwick"},
+        {{}, "  {H}\r\n", kMatches + "clipboard"},
+        {{}, "{w}", kDiffers + "clipboard"},
+        {{}, "{h} *foo.tar.gz", kMatches + "clipboard"},
+        {{}, "{h}  bar.tar.gz", "Pellwick"},
+        {{}, "{h}\n{h}", "Pellwick"},
+        {{}, "Release notes for foo 1.0", "Pellwick"},
+        {{}, "{h}" + std::string(5000, ' '), "Pellwick"},  // over 4 KiB
+    };
+    FakeView primer;  // the engine in place before the unprivileged user digests
+    primer.SetFileNameText(Package({}));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption + " " + c.clipboard);
+        FakeView view;
+        view.clipboard = Filled(c.clipboard);
+        const std::string package = Package(c.files);
+        const testsupport::Unprivileged asUser;
+        view.SetFileNameText(package);
+        EXPECT_EQ(view.digest, digest_);
+        EXPECT_EQ(view.caption, c.caption);
+        EXPECT_EQ(view.verdict, VerdictOf(c.caption));
+        EXPECT_EQ(view.detail.empty(), view.verdict == Verdict::kNone);
+        EXPECT_TRUE(view.errors.empty()) << view.errors.front();
+    }
+}
+
+TEST_F(VerdictTest, TheVerdictGoesWithItsDigestOnly) {
+    const std::string package = Package({{"MD5SUMS", "{h}  foo.tar.gz\n"}, {"notes.txt", ""}, {"bar.tar.gz", ""}});
+    const std::string folder = package.substr(0, package.rfind('/') + 1), locked = folder + "locked.tar.gz";
+    testsupport::WriteFile(locked, "locked");
+    ::chmod(locked.c_str(), 0);
+    FakeView view;
+    const struct {
+        std::string text, caption;
+    } steps[] = {
+        {package, kMatches + "MD5SUMS"},     {folder + "notes.txt", kMatches + "MD5SUMS"},  // another ending keeps both
+        {folder + "missing", "Pellwick"},    {package, kMatches + "MD5SUMS"},
+        {folder + "bar.tar.gz", "Pellwick"},  // a digest with no source
+        {package, kMatches + "MD5SUMS"},     {locked, "Pellwick"},
+    };
+    for (const auto& step : steps) {
+        const testsupport::Unprivileged asUser;
+        view.SetFileNameText(step.text);
+        EXPECT_EQ(view.caption, step.caption) << step.text;
+        EXPECT_EQ(view.verdict, VerdictOf(step.caption)) << step.text;
+        EXPECT_EQ(view.digest.empty(), step.text == locked || step.text.ends_with("missing")) << step.text;
+    }
+    EXPECT_EQ(view.errors.size(), 1u) << "the locked package";
+    EXPECT_EQ(view.detail, "");
+}
+
+TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
+    const std::string package = Package({{"bar.tar.gz", "bar"},
+                                         {"list.md5", "{h}  missing.tar.gz\n{h}  ./foo.tar.gz\n{h}  bar.tar.gz\n"},
+                                         {"foo.tar.gz.md5", "{H}\n"},
+                                         {"MD5SUMS", "{h}  missing.tar.gz\n"}});
+    const std::string folder = package.substr(0, package.rfind('/') + 1);
+    char* const cwd = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(folder.c_str()), 0);
+    const struct {
+        std::vector<std::string> arguments;
+        std::string fileName, caption;
+    } cases[] = {
+        {{"foo.tar.gz"}, package, kMatches + "foo.tar.gz.md5"},
+        {{"foo.tar.gz.md5"}, package, kMatches + "foo.tar.gz.md5"},  // named and beside: once
+        {{"list.md5"}, folder + "./foo.tar.gz", kMatches + "list.md5, foo.tar.gz.md5"},
+        {{"MD5SUMS"}, folder + "MD5SUMS", "Pellwick"},  // lists nothing that exists
+        {{"foo.tar.gz", "list.md5"}, "", "Pellwick"},
+    };
+    for (const auto& c : cases) {
+        for (const bool dropped : {false, true}) {
+            if (dropped && c.arguments.size() > 1) continue;
+            FakeView view;
+            if (dropped) {
+                view.form.OnFileDropped(folder + c.arguments[0]);
+            } else {
+                view.form.OnArguments(c.arguments);
+            }
+            EXPECT_EQ(view.fileName, c.fileName) << c.arguments[0];
+            EXPECT_EQ(view.caption, c.caption) << c.arguments[0];
+            EXPECT_EQ(view.errors, c.arguments.size() > 1 ? std::vector<std::string>{window::frmMain::kUsage}
+                                                          : std::vector<std::string>{});
+            // The named list goes on counting for the other package it lists.
+            view.SetFileNameText(folder + "bar.tar.gz");
+            EXPECT_EQ(view.caption, c.arguments[0] == "list.md5" ? kDiffers + "list.md5" : "Pellwick");
+        }
+    }
+    EXPECT_EQ(::chdir(cwd), 0);
+    ::free(cwd);
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// The verdict on the digest box: its colours, its tooltip, and the clipboard it may come from.
+#include <algorithm>
+#include <cwchar>
+
+#include "window/controls_win32.h"
+#include "window/main_window_win32.h"
+
+// After <windows.h>, which main_window_win32.h brings in.
+// clang-format off
+#include <commctrl.h>
+// clang-format on
+
+namespace window::win32 {
+
+namespace {
+
+using runtime::win32::Narrow;
+using runtime::win32::Wide;
+
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+COLORREF ColourOf(unsigned rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+}  // namespace
+
+bool MainWindow::CreateVerdictTip() {
+    verdictTip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                    instance_, nullptr);
+    if (verdictTip_ == nullptr) return false;
+    // A width makes the tip break its text at line feeds: one line per expected digest.
+    ::SendMessageW(verdictTip_, TTM_SETMAXTIPWIDTH, 0, TwipsToPixels(layout::kClientWidth, DpiOf(hwnd_)));
+    return true;
+}
+
+HBRUSH MainWindow::OnCtlColorEdit(HDC dc, HWND control) {
+    if (control != Control(kIdMD5) || verdict_ == verify::Verdict::kNone || HighContrastOn()) return nullptr;
+    const COLORREF background = ColourOf(verdict_ == verify::Verdict::kMatch ? kMatchBackground : kMismatchBackground);
+    if (!verdictBrush_) verdictBrush_.Reset(::CreateSolidBrush(background));
+    ::SetBkColor(dc, background);
+    ::SetTextColor(dc, RGB(0, 0, 0));  // legible on the light tint whatever the text colour is
+    return verdictBrush_.Get();
+}
+
+void MainWindow::ShowVerdict(verify::Verdict verdict, const std::string& detail) {
+    if (verdict != verdict_) verdictBrush_.Reset();
+    verdict_ = verdict;
+    const HWND digestBox = Control(kIdMD5);
+    ::InvalidateRect(digestBox, nullptr, TRUE);
+
+    std::wstring text = Wide(detail);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(digestBox);
+    tool.lpszText = text.data();
+    if (text.empty()) {
+        if (tipHasTool_) ::SendMessageW(verdictTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        tipHasTool_ = false;
+    } else if (tipHasTool_) {
+        ::SendMessageW(verdictTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        tipHasTool_ = ::SendMessageW(verdictTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
+    }
+}
+
+std::string MainWindow::ClipboardText(std::size_t limit) const {
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(hwnd_)) return "";
+    const runtime::ScopeGuard close([] { ::CloseClipboard(); });
+    const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+    // A text of `limit` UTF-8 bytes has no more UTF-16 units; a longer one is not even copied.
+    const std::size_t units = data == nullptr ? 0 : ::GlobalSize(data) / sizeof(wchar_t);
+    if (units == 0 || units > limit + 1) return "";
+    const auto* locked = static_cast<const wchar_t*>(::GlobalLock(data));
+    if (locked == nullptr) return "";
+    const runtime::ScopeGuard unlock([data] { ::GlobalUnlock(data); });
+    const std::string text = Narrow(std::wstring(locked, ::wcsnlen(locked, units)));
+    return text.size() <= limit ? text : "";
+}
+
+}  // namespace window::win32
