@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
 
 namespace icon {
 
@@ -62,6 +65,13 @@ inline int ColourAt(double x, double y, double line) {
     const bool edge = Paint(x - line, y, line) == kNone || Paint(x + line, y, line) == kNone ||
                       Paint(x, y - line, line) == kNone || Paint(x, y + line, line) == kNone;
     return edge ? kBlack : here;
+}
+
+// Writes one of the images the build makes; false when it could not.
+inline bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& data) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    return static_cast<bool>(file);
 }
 
 }  // namespace icon

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -108,12 +107,6 @@ std::string Svg() {
     return svg.str();
 }
 
-bool Write(const std::string& path, const std::vector<std::uint8_t>& data) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    return static_cast<bool>(file);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,8 +117,8 @@ int main(int argc, char** argv) {
     const std::string dir = argv[1];
     for (const int size : {16, 32, 48, 64, 128, 256}) {
         std::vector<std::uint8_t> png;
-        if (!Png(size, png) || !Write(dir + "/pellwick-" + std::to_string(size) + ".png", png)) return 1;
+        if (!Png(size, png) || !icon::WriteFile(dir + "/pellwick-" + std::to_string(size) + ".png", png)) return 1;
     }
     const std::string svg = Svg();
-    return Write(dir + "/pellwick.svg", std::vector<std::uint8_t>(svg.begin(), svg.end())) ? 0 : 1;
+    return icon::WriteFile(dir + "/pellwick.svg", std::vector<std::uint8_t>(svg.begin(), svg.end())) ? 0 : 1;
 }

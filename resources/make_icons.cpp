@@ -3,7 +3,6 @@
 // Runs on the build host.
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,12 +85,6 @@ std::vector<std::uint8_t> Dib(const Image& image, int bits) {
     return out;
 }
 
-bool Write(const std::string& path, const std::vector<std::uint8_t>& data) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    return static_cast<bool>(file);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,7 +107,7 @@ int main(int argc, char** argv) {
     Put16(group, 3);
     for (const auto& e : entries) {
         const auto dib = Dib(Draw(e.size), e.bits);
-        if (!Write(dir + "/" + e.file, dib)) return 1;
+        if (!icon::WriteFile(dir + "/" + e.file, dib)) return 1;
         group.push_back(static_cast<std::uint8_t>(e.size));
         group.push_back(static_cast<std::uint8_t>(e.size));
         group.push_back(static_cast<std::uint8_t>(1 << e.bits));
@@ -124,5 +117,5 @@ int main(int argc, char** argv) {
         Put32(group, static_cast<std::uint32_t>(dib.size()));
         Put16(group, static_cast<unsigned>(e.id));
     }
-    return Write(dir + "/icon-group.bin", group) ? 0 : 1;
+    return icon::WriteFile(dir + "/icon-group.bin", group) ? 0 : 1;
 }
