@@ -148,6 +148,8 @@ std::string FirstListedPackage(const std::string& checksumFile) {
     if (!content) return "";
     const std::string folder = runtime::ParentPath(checksumFile);
     const auto existingPackage = [&folder](std::string_view name) {
+        // "./foo.tar.gz" goes into the file-name box as the folder's foo.tar.gz.
+        while (name.starts_with("./")) name.remove_prefix(2);
         const std::string path = runtime::JoinPath(folder, std::string(name));
         return IsPackageName(runtime::FindFirstMatch(path)) ? path : "";
     };

@@ -146,9 +146,9 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
         std::string fileName, caption;
     } cases[] = {
         {{"foo.tar.gz"}, package, kMatches + "foo.tar.gz.md5"},
-        {{"foo.tar.gz.md5"}, package, kMatches + "foo.tar.gz.md5"},  // named and beside: once
-        {{"list.md5"}, folder + "./foo.tar.gz", kMatches + "list.md5, foo.tar.gz.md5"},
-        {{"MD5SUMS"}, folder + "MD5SUMS", "Pellwick"},  // lists nothing that exists
+        {{"foo.tar.gz.md5"}, package, kMatches + "foo.tar.gz.md5"},      // named and beside: once
+        {{"list.md5"}, package, kMatches + "list.md5, foo.tar.gz.md5"},  // "./foo.tar.gz" as the folder's
+        {{"MD5SUMS"}, folder + "MD5SUMS", "Pellwick"},                   // lists nothing that exists
         {{"foo.tar.gz", "list.md5"}, "", "Pellwick"},
     };
     for (const auto& c : cases) {
