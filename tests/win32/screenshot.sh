@@ -11,10 +11,15 @@ verdict=${3:-}
 rm -rf "$out"
 mkdir -p "$out/program"
 cp "$exe" "$out/program/"
-head -c 300000 /dev/urandom > "$out/pellwick-1.0.tar.gz"
-package=$(winepath -w "$out/pellwick-1.0.tar.gz")
+# The files lie on the throwaway prefix's drive C:, so that the picture shows a path such as a
+# person's own would be.
+data=$WINEPREFIX/drive_c/Downloads
+rm -rf "$data"
+mkdir -p "$data"
+head -c 300000 /dev/urandom > "$data/pellwick-1.0.tar.gz"
+package=$(winepath -w "$data/pellwick-1.0.tar.gz")
 wine reg add 'HKCU\Software\Quorrel\Settings' /v QRL_Dir /t REG_SZ /d "$package" /f >/dev/null 2>&1
-expected=$(md5sum "$out/pellwick-1.0.tar.gz" | cut -c1-32)
+expected=$(md5sum "$data/pellwick-1.0.tar.gz" | cut -c1-32)
 listed=$expected
 if [ "$verdict" = mismatch ]; then
   last=$(printf %s "$expected" | cut -c32)
@@ -22,8 +27,8 @@ if [ "$verdict" = mismatch ]; then
 fi
 set --
 if [ -n "$verdict" ]; then
-  printf '%s  pellwick-1.0.tar.gz\r\n' "$listed" > "$out/MD5SUMS"
-  set -- "$(winepath -w "$out/MD5SUMS")"
+  printf '%s  pellwick-1.0.tar.gz\r\n' "$listed" > "$data/MD5SUMS"
+  set -- "$(winepath -w "$data/MD5SUMS")"
 fi
 wine "$out/program/Pellwick.exe" "$@" >/dev/null 2>&1 &
 app=$!
