@@ -21,21 +21,31 @@ if [ -n "$verdict" ]; then
   arguments=("$work/home/Documents/MD5SUMS")
 fi
 
-HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work xvfb-run -a -s "-screen 0 520x120x24" \
-  bash -c '
-    program=$0 out=$1; shift
-    "$program" "$@" & pid=$!
-    window=
-    for _ in $(seq 100); do
-      window=$(xwininfo -root -tree 2>/dev/null | awk "/\"Pellwick/ {print \$1; exit}")
-      [ -n "$window" ] && break
-      sleep 0.1
-    done
-    sleep 0.5
-    import -window root "$out"
-    [ -z "$window" ] || xprop -id "$window" _NET_WM_NAME | sed "s/^[^\"]*\"//; s/\"\$//" > "$out.title"
-    kill $pid
-    [ -n "$window" ] || { echo "the window never appeared"; exit 1; }' "$program" "$out" "${arguments[@]}"
+# A virtual X server on a display number it picks itself (-displayfd): probing for a free
+# number, as xvfb-run -a does, races with other servers starting at the same moment.
+Xvfb -displayfd 3 -screen 0 520x120x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 200); do
+  [ -s "$work/display" ] && break
+  sleep 0.05
+done
+[ -s "$work/display" ] || { echo "the virtual X server did not start"; exit 1; }
+export DISPLAY=:$(head -n 1 "$work/display")
+
+HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work "$program" "${arguments[@]}" &
+pid=$!
+window=
+for _ in $(seq 100); do
+  window=$(xwininfo -root -tree 2>/dev/null | awk '/"Pellwick/ {print $1; exit}')
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+sleep 0.5
+import -window root "$out"
+[ -z "$window" ] || xprop -id "$window" _NET_WM_NAME | sed 's/^[^"]*"//; s/"$//' > "$out.title"
+kill $pid 2>/dev/null || true
+[ -n "$window" ] || { echo "the window never appeared"; exit 1; }
 [ -s "$out" ] || { echo "no screenshot taken"; exit 1; }
 if [ -n "$verdict" ]; then
   convert "$out" -crop 500x64+0+0 +repage -background '#d6d6d6' -gravity north -splice 0x22 \
