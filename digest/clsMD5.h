@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "digest/algorithm.h"
+
 namespace digest {
 
 class clsMD5 {
@@ -24,6 +26,11 @@ public:
 
     std::string DigestFileToHexStr(const std::string& FileName) const;
     std::string DigestFileToHexStr(const std::string& FileName, const ReadProgress& progress) const;
+    // The file read once: every block goes to the engine's MD5, as DigestFileToHexStr feeds it,
+    // and to each of `others`, each on a thread of its own. The engine's errors, and the file's,
+    // are thrown; a failure of the platform's crypto only leaves that digest out.
+    FileDigests DigestFile(const std::string& FileName, std::span<const Algorithm> others,
+                           const ReadProgress& progress) const;
     std::string DigestStrToHexStr(const std::string& SourceString) const;
 
     const std::string& EnginePath() const { return mEnginePath; }

@@ -3,9 +3,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace runtime {
 
@@ -15,6 +19,17 @@ std::string ProgramDirectory();
 // The bare name of the ordinary file (no directory, hidden or system file) that the text
 // names, or "" when it names none. Wildcards name no file.
 std::string FindFirstMatch(const std::string& text);
+
+// The bare names of the ordinary files in the folder ("" is the current one) that `wanted`
+// accepts, as FindFirstMatch counts them (no folders, hidden or system files). The folder is
+// read once, and only the names accepted are looked at further. Nothing when it cannot be read.
+std::vector<std::string> ListFolder(const std::string& folder, const std::function<bool(std::string_view)>& wanted);
+
+// What the file system changes whenever an entry of the folder is added, removed or renamed (its
+// identity and times), so that a listing may be kept while it stays the same; nothing when it
+// cannot be told, or when the folder changed less than two seconds ago, within which a coarse
+// clock may not have moved.
+std::optional<std::string> SettledFolderStamp(const std::string& folder);
 
 // A file opened for reading, owned until destruction. Errors name the file.
 class InputFile {

@@ -1,9 +1,12 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "runtime/error.h"
@@ -62,6 +65,37 @@ std::string FindFirstMatch(const std::string& text) {
     std::string name = slash == std::string::npos ? text : text.substr(slash + 1);
     if (name.empty() || name[0] == '.') return "";  // dot-files are the hidden files here
     return name;
+}
+
+std::vector<std::string> ListFolder(const std::string& folder, const std::function<bool(std::string_view)>& wanted) {
+    std::vector<std::string> names;
+    using UniqueDir = UniqueResource<DIR*, &::closedir>;
+    const UniqueDir dir(::opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir.Get())) {
+        const std::string_view name = entry->d_name;
+        if (name.starts_with('.') || !wanted(name)) continue;  // dot-files are the hidden files here
+        struct stat st {};
+        const bool ordinary = entry->d_type == DT_REG ||
+                              ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+                               ::fstatat(::dirfd(dir.Get()), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode));
+        if (ordinary) names.emplace_back(name);
+    }
+    return names;
+}
+
+std::optional<std::string> SettledFolderStamp(const std::string& folder) {
+    struct stat st {};
+    timespec now{};
+    if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+        ::clock_gettime(CLOCK_REALTIME, &now) != 0) {
+        return std::nullopt;
+    }
+    const auto latest = std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec);
+    if (now.tv_sec - latest < 2) return std::nullopt;
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ctim.tv_sec) + "." +
+           std::to_string(st.st_ctim.tv_nsec);
 }
 
 struct InputFile::Handle {

@@ -6,6 +6,7 @@
 #include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/system_win32.h"
+#include "runtime/text.h"
 
 // After <windows.h>, which system_win32.h brings in.
 // clang-format off
@@ -67,9 +68,7 @@ bool NamesDevice(std::wstring_view path) {
     name = name.substr(0, name.find_first_of(L".:"));
     while (!name.empty() && name.back() == L' ') name.remove_suffix(1);
     std::wstring upper(name);
-    for (auto& c : upper) {
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
+    for (auto& c : upper) c = AsciiUpper(c);
     if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL") return true;
     return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) && upper[3] >= L'1' &&
            upper[3] <= L'9';
@@ -79,20 +78,16 @@ bool NamesDevice(std::wstring_view path) {
 // under a predictable name (a link to another file) is written through. Sets `temp` to its name.
 UniqueHandle CreateFileBeside(const std::string& path, std::string& temp) {
     const std::string what = "Cannot create a file beside " + Quoted(path) + ": ";
+    const auto random = win32::SystemFunction<decltype(&::BCryptGenRandom)>(L"bcrypt.dll", "BCryptGenRandom");
+    if (random == nullptr) throw Error(kPathFileAccessError, what + "the system has no random number generator");
     for (int attempt = 0;; ++attempt) {
-        unsigned char random[8] = {};
-        const NTSTATUS status = ::BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+        unsigned char bytes[8] = {};
+        const NTSTATUS status = random(nullptr, bytes, sizeof bytes, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
         if (!BCRYPT_SUCCESS(status)) {
             throw Error(kPathFileAccessError, what + "the system gave no random numbers (status " +
                                                   std::to_string(static_cast<unsigned long>(status)) + ")");
         }
-        static constexpr char kDigits[] = "0123456789abcdef";
-        temp = path + ".";
-        for (const unsigned char b : random) {
-            temp += kDigits[b >> 4];
-            temp += kDigits[b & 15];
-        }
-        temp += ".tmp";
+        temp = path + "." + HexEncode(bytes) + ".tmp";
         // CREATE_NEW: a name that is taken, by whatever, is never opened.
         UniqueHandle file(win32::NullIfInvalid(::CreateFileW(FilePath(temp).c_str(), GENERIC_WRITE, 0, nullptr,
                                                              CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
@@ -132,6 +127,40 @@ std::string FindFirstMatch(const std::string& text) {
         if ((data.dwFileAttributes & kNotOrdinary) == 0) return win32::Narrow(data.cFileName);
     } while (::FindNextFileW(find.Get(), &data));
     return "";
+}
+
+std::vector<std::string> ListFolder(const std::string& folder, const std::function<bool(std::string_view)>& wanted) {
+    std::vector<std::string> names;
+    const std::string pattern = (folder.empty() ? std::string(".") : folder) + "\\*";
+    WIN32_FIND_DATAW data{};
+    const win32::UniqueFind find(win32::NullIfInvalid(::FindFirstFileExW(
+        FilePath(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH)));
+    if (!find.Valid()) return names;
+    constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    do {
+        if ((data.dwFileAttributes & kNotOrdinary) != 0) continue;
+        std::string name = win32::Narrow(data.cFileName);
+        if (wanted(name)) names.push_back(std::move(name));
+    } while (::FindNextFileW(find.Get(), &data));
+    return names;
+}
+
+std::optional<std::string> SettledFolderStamp(const std::string& folder) {
+    const UniqueHandle handle(win32::NullIfInvalid(::CreateFileW(
+        FilePath(folder.empty() ? "." : folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle.Valid() || !::GetFileInformationByHandle(handle.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return std::nullopt;
+    }
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    const std::uint64_t written = ticks(info.ftLastWriteTime);
+    if (ticks(now) < written + 2 * 10'000'000) return std::nullopt;  // 100 ns ticks
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow) + ":" + std::to_string(written);
 }
 
 struct InputFile::Handle {

@@ -23,6 +23,11 @@ std::string_view BareName(std::string_view path);
 // case on Windows.
 bool SameFileName(std::string_view a, std::string_view b);
 
+// True when the two paths are one once made absolute against the current folder, with "." and
+// doubled separators left out (on Windows as the system itself reads a path: either separator,
+// any letter case, ".." taken away with the name before it). Nothing is opened.
+bool SamePath(const std::string& a, const std::string& b);
+
 // True when both paths reach one existing file system object.
 bool SameFile(const std::string& a, const std::string& b);
 

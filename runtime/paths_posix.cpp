@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -38,6 +39,28 @@ std::string_view BareName(std::string_view path) {
 
 bool SameFileName(std::string_view a, std::string_view b) {
     return a == b;
+}
+
+namespace {
+
+// The names along an absolute path, without "." and empty ones. ".." stays a name: through a
+// symbolic link it need not lead back to the folder before it.
+std::vector<std::string_view> Steps(std::string_view path) {
+    std::vector<std::string_view> steps;
+    for (std::size_t at = 0; at <= path.size();) {
+        const auto slash = std::min(path.find('/', at), path.size());
+        const std::string_view step = path.substr(at, slash - at);
+        if (!step.empty() && step != ".") steps.push_back(step);
+        at = slash + 1;
+    }
+    return steps;
+}
+
+}  // namespace
+
+bool SamePath(const std::string& a, const std::string& b) {
+    const std::string absoluteA = AbsolutePath(a), absoluteB = AbsolutePath(b);
+    return Steps(absoluteA) == Steps(absoluteB);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -3,6 +3,7 @@
 
 #include "runtime/paths.h"
 #include "runtime/system_win32.h"
+#include "runtime/text.h"
 
 namespace runtime {
 
@@ -21,10 +22,6 @@ bool IsAscii(std::string_view text) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     }
     return true;
-}
-
-char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // The volume and index that identify an open file system object.
@@ -78,6 +75,11 @@ bool SameFileName(std::string_view a, std::string_view b) {
     const std::wstring wa = Wide(std::string(a)), wb = Wide(std::string(b));
     return ::CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()),
                                   TRUE) == CSTR_EQUAL;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    // The system's own reading of a path, as every file call makes it.
+    return SameFileName(AbsolutePath(a), AbsolutePath(b));
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -22,6 +22,11 @@ std::string Reason(DWORD code) {
     return Narrow(reason);
 }
 
+HMODULE SystemLibrary(const wchar_t* name) {
+    // A load of a loaded library only counts it up; it is never freed, so that costs nothing.
+    return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 std::wstring Wide(const std::string& utf8) {
     const std::u16string s = Utf8ToUtf16(utf8);
     return std::wstring(s.begin(), s.end());

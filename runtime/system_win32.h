@@ -32,6 +32,20 @@ std::size_t PrefixLength(std::wstring_view path);
 // from the program's folder or the current one. True when the system took the setting.
 bool NarrowLibrarySearch();
 
+// A library that comes with the system, loaded from the system folder only (never from the
+// program's folder, where anything may have been put), and kept loaded; null when there is none.
+// The loads of the system's libraries that are not among its KnownDLLs go through here, so that
+// the program imports none of them.
+HMODULE SystemLibrary(const wchar_t* name);
+
+// A function of such a library, or null.
+template <typename Function>
+Function SystemFunction(const wchar_t* library, const char* name) {
+    const HMODULE module = SystemLibrary(library);
+    return module == nullptr ? nullptr
+                             : reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 // Owners of the kernel and registry handles the program opens. CreateFileW and
 // FindFirstFileExW report failure as INVALID_HANDLE_VALUE: wrap their result with
 // NullIfInvalid, so that null alone means "none".

@@ -86,6 +86,49 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     return out;
 }
 
+std::string AsciiUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = AsciiUpper(c);
+    return out;
+}
+
+std::string Visible(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t cp = DecodeOne(utf8, i);
+        const bool hidden = cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x061C || cp == 0x200E || cp == 0x200F ||
+                            (cp >= 0x2028 && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
+        if (!hidden) {
+            AppendUtf8(out, cp);
+            continue;
+        }
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        out += "<U+";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(cp >> shift) & 15];
+        out += '>';
+    }
+    return out;
+}
+
+std::string_view Trimmed(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::string HexEncode(std::span<const unsigned char> bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const unsigned char b : bytes) {
+        out += kDigits[b >> 4];
+        out += kDigits[b & 15];
+    }
+    return out;
+}
+
 std::string ToUpper(std::string_view utf8) {
     return Utf16ToUtf8(ToUpper(Utf8ToUtf16(utf8)));
 }

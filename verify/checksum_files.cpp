@@ -2,30 +2,38 @@
 
 #include <algorithm>
 #include <memory>
-#include <optional>
+#include <mutex>
 
 #include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/paths.h"
-#include "verify/checksum_lines.h"
+#include "runtime/text.h"
 
 namespace verify {
 
 namespace {
 
-constexpr std::string_view kListNames[] = {"MD5SUMS", "MD5SUMS.txt", "md5sums", "md5sums.txt"};
-constexpr std::string_view kDigestExtensions[] = {".md5", ".md5sum"};
+constexpr std::size_t kReadSize = std::size_t{64} << 10;
 
-bool EndsWithAnyCase(std::string_view text, std::string_view ending) {
-    if (text.size() < ending.size()) return false;
-    text.remove_prefix(text.size() - ending.size());
-    return std::equal(text.begin(), text.end(), ending.begin(), [](char a, char b) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(a) == lower(b);
-    });
+constexpr std::string_view kDigestExtensions[] = {".md5",       ".md5sum", ".sha1",      ".sha1sum", ".sha256",
+                                                  ".sha256sum", ".sha384", ".sha384sum", ".sha512",  ".sha512sum"};
+constexpr std::string_view kListNames[] = {"MD5SUMS",     "MD5SUMS.txt",    "SHA1SUMS",       "SHA1SUMS.txt",
+                                           "SHA256SUMS",  "SHA256SUMS.txt", "SHA384SUMS",     "SHA384SUMS.txt",
+                                           "SHA512SUMS",  "SHA512SUMS.txt", "SHASUMS256.txt", "SHASUMS512.txt",
+                                           "sha1sum.txt", "sha256sum.txt",  "sha512sum.txt",  "CHECKSUMS"};
+constexpr std::string_view kListEndings[] = {"checksums.txt", "CHECKSUM"};
+
+bool EqualAnyCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return runtime::AsciiUpper(x) == runtime::AsciiUpper(y);
+           });
 }
 
-// NAME for a file called NAME.md5 or NAME.md5sum.
+bool EndsWithAnyCase(std::string_view text, std::string_view ending) {
+    return text.size() >= ending.size() && EqualAnyCase(text.substr(text.size() - ending.size()), ending);
+}
+
+// NAME for a file called NAME.md5, NAME.sha256 and the like.
 std::optional<std::string_view> DigestFileStem(std::string_view bareName) {
     for (const auto extension : kDigestExtensions) {
         if (EndsWithAnyCase(bareName, extension) && bareName.size() > extension.size()) {
@@ -35,78 +43,87 @@ std::optional<std::string_view> DigestFileStem(std::string_view bareName) {
     return std::nullopt;
 }
 
-// The head of a file, at most `limit` bytes; nothing when it cannot be read (a folder, a
-// FIFO, no permission, gone, changed while read).
-struct Content {
-    std::unique_ptr<char[]> bytes;
-    std::size_t size = 0;
-    bool cutShort = false;  // the file goes on past `limit`
-    std::string_view View() const { return {bytes.get(), size}; }
-};
-
-std::optional<Content> ReadHead(const std::string& path, std::size_t limit) {
-    try {
-        runtime::InputFile file(path);
-        Content content;
-        // One byte more than kept tells whether the file goes on.
-        const std::size_t capacity = static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), limit)) + 1;
-        content.bytes = std::make_unique_for_overwrite<char[]>(capacity);
-        for (std::size_t n = 1; n != 0 && content.size < capacity;) {
-            n = file.Read(reinterpret_cast<unsigned char*>(content.bytes.get()) + content.size,
-                          capacity - content.size);
-            content.size += n;
-        }
-        if (content.size == capacity) {
-            if (capacity <= limit) return std::nullopt;  // it grew while it was read
-            content.size = limit;
-            content.cutShort = true;
-        }
-        return content;
-    } catch (const runtime::Error&) {
-        return std::nullopt;
-    }
+// True for a name that may be a checksum file of some package in its folder.
+bool MayBeChecksumFile(std::string_view name) {
+    return DigestFileStem(name) ||
+           std::any_of(std::begin(kListNames), std::end(kListNames),
+                       [name](std::string_view list) { return EqualAnyCase(name, list); }) ||
+           std::any_of(std::begin(kListEndings), std::end(kListEndings),
+                       [name](std::string_view ending) { return EndsWithAnyCase(name, ending); }) ||
+           EndsWithAnyCase(name, ".dsc");
 }
 
-// The package and the checksum file being read.
-struct Reading {
-    const std::string& packagePath;
-    const std::string& packageName;
-    std::string file;    // the checksum file's path
-    std::string folder;  // its folder
-    bool besidePackage;  // in the package's own folder
-
-    // True when the name, taken from the checksum file's folder as md5sum -c takes it,
-    // reaches the package.
-    bool NamesPackage(std::string_view name) const {
-        if (!runtime::SameFileName(runtime::BareName(name), packageName)) return false;
-        if (besidePackage && name == packageName) return true;
-        return runtime::SameFile(runtime::JoinPath(folder, std::string(name)), packagePath);
+// The names in the folder that may be checksum files. A folder of downloads may hold thousands
+// of files, which take milliseconds to list: the last folder's names are kept while it has not
+// changed.
+std::vector<std::string> ChecksumFileNames(const std::string& folder) {
+    static std::mutex lock;
+    static std::string keptFolder, keptStamp;
+    static std::vector<std::string> keptNames;
+    // Taken before the listing: a change while it runs shows as a new stamp next time.
+    const std::optional<std::string> stamp = runtime::SettledFolderStamp(folder);
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (stamp && keptFolder == folder && keptStamp == *stamp) return keptNames;
     }
-};
+    std::vector<std::string> names = runtime::ListFolder(folder, MayBeChecksumFile);
+    if (stamp) {
+        const std::lock_guard<std::mutex> guard(lock);
+        keptFolder = folder;
+        keptStamp = *stamp;
+        keptNames = names;
+    }
+    return names;
+}
 
-void AddExpected(const Reading& reading, const std::string& source, std::vector<Expectation>& out) {
-    const auto content = ReadHead(reading.file, kChecksumFileLimit);
-    if (!content) return;
-    const std::string_view text = content->View();
-    const auto add = [&](std::string_view hex, std::size_t line) {
-        std::string digest(hex);
-        std::transform(digest.begin(), digest.end(), digest.begin(),
-                       [](char c) { return c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c; });
-        out.push_back({digest, source, reading.file + ", line " + std::to_string(line)});
-    };
-    // A NAME.md5 that holds the digest alone.
-    const auto stem = DigestFileStem(runtime::BareName(reading.file));
-    if (const auto bare = content->cutShort ? std::nullopt : ParseBareDigest(text); bare && stem) {
-        if (reading.NamesPackage(*stem)) {
-            add(*bare, 1 + std::count(text.data(), bare->data(), '\n'));
+// Where the file name stands in the caption's order; nothing for a name that is no checksum file
+// of the package.
+std::optional<std::size_t> RankBeside(std::string_view name, std::string_view packageName) {
+    if (const auto stem = DigestFileStem(name); stem && runtime::SameFileName(*stem, packageName)) {
+        for (std::size_t i = 0; i < std::size(kDigestExtensions); ++i) {
+            if (EndsWithAnyCase(name, kDigestExtensions[i])) return i;
         }
-        return;
     }
-    std::string scratch;
-    ForEachLine(text, content->cutShort, [&](std::size_t number, std::string_view line) {
-        const auto entry = ParseChecksumLine(line, scratch);
-        if (entry && reading.NamesPackage(entry->name)) add(entry->hex, number);
-    });
+    for (std::size_t i = 0; i < std::size(kListNames); ++i) {
+        if (EqualAnyCase(name, kListNames[i])) return 100 + i;
+    }
+    for (const auto ending : kListEndings) {
+        if (EndsWithAnyCase(name, ending)) return 200;
+    }
+    if (EndsWithAnyCase(name, ".dsc")) return 300;
+    return std::nullopt;
+}
+
+// True when a name in the folder's list leads to the package, taken from that folder as the
+// reference tools take it: its bare name is the package's, it climbs to no parent, and it is one
+// path with the package's. Nothing is opened.
+bool NamesPackage(std::string_view name, const std::string& folder, const std::string& packagePath,
+                  const std::string& packageName) {
+    if (name.empty() || !runtime::SameFileName(runtime::BareName(name), packageName)) return false;
+    for (std::string_view rest = name; !rest.empty();) {
+        const std::string_view step = runtime::BareName(rest);
+        if (step == "..") return false;
+        rest.remove_suffix(std::min(rest.size(), step.size() + 1));
+    }
+    return runtime::SamePath(runtime::JoinPath(folder, std::string(name)), packagePath);
+}
+
+// Streams the file through `text`; false when it cannot be read.
+bool Stream(const std::string& path, ChecksumText& text, const std::function<bool()>& stop) {
+    try {
+        runtime::InputFile file(path);
+        const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kReadSize);
+        for (;;) {
+            if (stop && stop()) return false;
+            const std::size_t got = file.Read(buffer.get(), kReadSize);
+            if (got == 0) break;
+            text.Feed({reinterpret_cast<const char*>(buffer.get()), got});
+        }
+        text.End();
+        return true;
+    } catch (const runtime::Error&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -115,52 +132,56 @@ bool IsPackageName(std::string_view bareName) {
     return EndsWithAnyCase(bareName, ".tar.gz");
 }
 
-bool IsChecksumFileName(std::string_view bareName) {
-    return DigestFileStem(bareName).has_value() ||
-           std::any_of(std::begin(kListNames), std::end(kListNames),
-                       [bareName](std::string_view list) { return runtime::SameFileName(bareName, list); });
-}
-
-std::vector<Expectation> ExpectedFromFiles(const std::string& packagePath, const std::string& packageName,
-                                           const std::string& namedFile) {
-    std::vector<Expectation> out;
+std::vector<std::string> ChecksumFilesBeside(const std::string& packagePath, const std::string& packageName) {
     const std::string folder = runtime::ParentPath(packagePath);
-    if (!namedFile.empty()) {
-        const Reading named{packagePath, packageName, namedFile, runtime::ParentPath(namedFile), false};
-        AddExpected(named, std::string(runtime::BareName(namedFile)), out);
+    std::vector<std::pair<std::size_t, std::string>> ranked;
+    for (std::string& name : ChecksumFileNames(folder)) {
+        if (const auto rank = RankBeside(name, packageName)) ranked.emplace_back(*rank, std::move(name));
     }
-    std::vector<std::string> read;  // as found: on Windows MD5SUMS and md5sums are one file
-    const auto besideName = [&](std::string_view name) {
-        const std::string found = runtime::FindFirstMatch(runtime::JoinPath(folder, std::string(name)));
-        if (found.empty() || std::find(read.begin(), read.end(), found) != read.end()) return;
-        read.push_back(found);
-        const Reading beside{packagePath, packageName, runtime::JoinPath(folder, found), folder, true};
-        if (!namedFile.empty() && runtime::SameFile(beside.file, namedFile)) return;  // counted already
-        AddExpected(beside, found, out);
-    };
-    for (const auto extension : kDigestExtensions) besideName(packageName + std::string(extension));
-    for (const auto list : kListNames) besideName(list);
-    return out;
+    std::sort(ranked.begin(), ranked.end());
+    if (ranked.size() > kMostChecksumFiles) ranked.resize(kMostChecksumFiles);
+    std::vector<std::string> paths;
+    for (const auto& [rank, name] : ranked) paths.push_back(runtime::JoinPath(folder, name));
+    return paths;
 }
 
-std::string FirstListedPackage(const std::string& checksumFile) {
-    const auto content = ReadHead(checksumFile, kChecksumFileLimit);
-    if (!content) return "";
+std::optional<FileReading> ReadChecksumFile(const std::string& path, const std::string& packagePath,
+                                            const std::string& packageName, const std::function<bool()>& stop) {
+    const std::string folder = runtime::ParentPath(path);
+    ChecksumText text(packageName, [&](const ChecksumEntry& entry) {
+        return NamesPackage(entry.name, folder, packagePath, packageName);
+    });
+    if (!Stream(path, text, stop)) return std::nullopt;
+    FileReading reading{text.Entries(), text.Signed(), text.UnreadLine()};
+    // A NAME.md5 or NAME.sha256 that holds the digest alone.
+    const auto stem = DigestFileStem(runtime::BareName(path));
+    if (const auto bare = text.BareDigest(); bare && stem) {
+        reading.entries.clear();
+        if (NamesPackage(*stem, folder, packagePath, packageName)) reading.entries.push_back(*bare);
+    }
+    return reading;
+}
+
+std::string FirstListedPackage(const std::string& checksumFile, const std::function<bool()>& stop) {
     const std::string folder = runtime::ParentPath(checksumFile);
-    const auto existingPackage = [&folder](std::string_view name) {
-        // "./foo.tar.gz" goes into the file-name box as the folder's foo.tar.gz.
+    std::string found;
+    const auto existingPackage = [&folder](std::string_view name) -> std::string {
+        // "./foo.tar.gz" goes into the file-name box as the folder's foo.tar.gz; a name in
+        // another folder is never looked at.
         while (name.starts_with("./")) name.remove_prefix(2);
+        if (name != runtime::BareName(name) || !IsPackageName(name)) return "";
         const std::string path = runtime::JoinPath(folder, std::string(name));
         return IsPackageName(runtime::FindFirstMatch(path)) ? path : "";
     };
-    const auto stem = DigestFileStem(runtime::BareName(checksumFile));
-    if (stem && !content->cutShort && ParseBareDigest(content->View())) return existingPackage(*stem);
-    std::string found, scratch;
-    ForEachLine(content->View(), content->cutShort, [&](std::size_t, std::string_view line) {
-        if (!found.empty()) return;
-        const auto entry = ParseChecksumLine(line, scratch);
-        if (entry) found = existingPackage(entry->name);
+    ChecksumText text("", [&](const ChecksumEntry& entry) {
+        if (found.empty()) found = existingPackage(entry.name);
+        return false;
     });
+    const auto stopOrFound = [&] { return !found.empty() || (stop && stop()); };
+    const bool read = Stream(checksumFile, text, stopOrFound);
+    if (!found.empty() || !read) return found;
+    const auto stem = DigestFileStem(runtime::BareName(checksumFile));
+    if (stem && text.BareDigest()) return existingPackage(*stem);
     return found;
 }
 

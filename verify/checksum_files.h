@@ -3,32 +3,45 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "verify/verdict.h"
+#include "verify/checksum_text.h"
 
 namespace verify {
 
-// No more than this is read of a checksum file.
-inline constexpr std::size_t kChecksumFileLimit = std::size_t{1} << 20;
+// No more than this many checksum files beside a package are read.
+inline constexpr std::size_t kMostChecksumFiles = 64;
 
 // True when the bare name ends in ".tar.gz", in any letter case.
 bool IsPackageName(std::string_view bareName);
 
-// True for NAME.md5, NAME.md5sum (any case), and the list files MD5SUMS, MD5SUMS.txt,
-// md5sums, md5sums.txt (as the platform compares names).
-bool IsChecksumFileName(std::string_view bareName);
+// The checksum files in the package's folder that may give its digest, in the order the
+// caption names them: NAME.md5, NAME.md5sum, NAME.sha1 ... NAME.sha512sum for the package NAME,
+// the lists (MD5SUMS, SHA256SUMS, SHASUMS256.txt, sha256sum.txt, CHECKSUMS ... in any letter
+// case), files whose names end in "checksums.txt" or "CHECKSUM", and Debian source packages
+// (*.dsc); at most kMostChecksumFiles. The folder is read once, and its listing kept while it
+// stays unchanged.
+std::vector<std::string> ChecksumFilesBeside(const std::string& packagePath, const std::string& packageName);
 
-// The expected digests for the package at `packagePath` (whose found bare name is
-// `packageName`), in order: from `namedFile` (a checksum file the person named, or ""), then
-// from NAME.md5, NAME.md5sum and the list files beside the package. A file that cannot be read,
-// or names the package nowhere, adds nothing; none is read beyond kChecksumFileLimit.
-std::vector<Expectation> ExpectedFromFiles(const std::string& packagePath, const std::string& packageName,
-                                           const std::string& namedFile);
+// What a checksum file says the package's digest is.
+struct FileReading {
+    std::vector<KeptEntry> entries;  // for the package, in file order
+    bool signedList = false;         // from a clearsigned list, whose signature is not checked
+    std::size_t unreadLine = 0;      // a line too long to read that may name the package, or 0
+};
 
-// The path of the first package that the checksum file lists and that exists, or "".
-std::string FirstListedPackage(const std::string& checksumFile);
+// The file read whole, as a stream; nothing when it cannot be read (a folder, a FIFO, no
+// permission, gone, changed while read) or `stop` says so between reads. A line counts when its
+// name leads to the package from the file's folder, by the names alone: no file a list names is
+// ever opened.
+std::optional<FileReading> ReadChecksumFile(const std::string& path, const std::string& packagePath,
+                                            const std::string& packageName, const std::function<bool()>& stop);
+
+// The path of the first package that the checksum file lists and that exists beside it, or "".
+std::string FirstListedPackage(const std::string& checksumFile, const std::function<bool()>& stop);
 
 }  // namespace verify

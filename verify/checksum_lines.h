@@ -1,51 +1,79 @@
-// The lines of checksum files, read as `md5sum -c` reads them.
+// The lines of checksum files, read as `md5sum -c`, `sha1sum -c`, `sha256sum -c`, `sha384sum -c`
+// and `sha512sum -c` read them, and the forms they do not read but publishers write: OpenSSL's
+// `dgst` lines, GnuPG's `--print-md` blocks, and the checksum fields of Debian source packages.
 #pragma once
 
+#include <array>
 #include <cstddef>
-#include <cstring>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace verify {
+#include "digest/algorithm.h"
 
-inline constexpr std::size_t kDigestDigits = 32;
+namespace verify {
 
 // One entry of a checksum file: the digest as written (any case) and the name it is for.
 struct ChecksumEntry {
+    digest::Algorithm algorithm;
     std::string_view hex;
     std::string_view name;
+    std::optional<std::uint64_t> size;  // a Debian source package's fields give the file's size too
 };
 
-// A line (without its line end; see ForEachLine) in one of the formats that `md5sum -c`
-// reads: GNU "HEX  NAME", "HEX *NAME" and their escaped form "\HEX  NA\\ME", BSD tags
-// "MD5 (NAME) = HEX". Nothing for blank lines, comments and lines that fit no format. An
-// escaped name is written into `scratch`, which the entry then views.
-std::optional<ChecksumEntry> ParseChecksumLine(std::string_view line, std::string& scratch);
+// Reads one checksum file's lines in order (each without its line end). The reference tools fix
+// the form of a list from its first "HEX NAME" line, each tool for its own digest length: after
+// "HEX NAME" (one blank) a later "HEX  NAME" names " NAME", after "HEX  NAME" a later one-blank
+// line is no checksum line. So one reader serves one file.
+class ChecksumLines {
+public:
+    // Told each entry and the number of the line it starts on; the views last until it returns.
+    using Found = std::function<void(const ChecksumEntry& entry, std::size_t line)>;
 
-// The digest when the whole text, a byte-order mark, blanks and line ends aside, is one
-// 32-digit hex token.
-std::optional<std::string_view> ParseBareDigest(std::string_view text);
+    // With `bareName`, only entries whose name ends in that bare name are told: a long list is
+    // read faster when the lines for other files are passed over early.
+    explicit ChecksumLines(Found found, std::string bareName = "")
+        : found_(std::move(found)), bareName_(std::move(bareName)) {}
 
-bool IsHexDigest(std::string_view text);
+    // `cut` marks a line that was too long to keep whole: it still sets the list's form, as the
+    // reference tools would, but gives no entry.
+    void Line(std::string_view line, std::size_t number, bool cut = false);
+    // The end of the file: a GnuPG block still open is complete.
+    void End();
 
-// Calls visit(lineNumber, line) for every line of a checksum file's content as
-// ParseChecksumLine takes it: a UTF-8 byte-order mark at the start is skipped, a line ends at
-// LF with one CR before it dropped, and stops at a NUL, as md5sum has it. `cutShort` content
-// stops inside the file (it was read up to a limit), so its unfinished last line is left out.
-template <typename Visit>
-void ForEachLine(std::string_view content, bool cutShort, Visit visit) {
-    std::size_t start = content.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    for (std::size_t number = 1; start < content.size(); ++number) {
-        const void* lf = std::memchr(content.data() + start, '\n', content.size() - start);
-        if (lf == nullptr && cutShort) return;
-        const std::size_t end = lf == nullptr ? content.size() : static_cast<const char*>(lf) - content.data();
-        std::string_view line = content.substr(start, end - start);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        line = line.substr(0, line.find('\0'));
-        visit(number, line);
-        start = end + 1;
-    }
-}
+private:
+    enum class Form : signed char { kUnknown, kTwoCharacters, kOneBlank };
+    enum class Field { kNone, kFiles, kSha1, kSha256, kSha512 };
+
+    bool ReadsAsGnuOrTagged(std::string_view line, std::size_t number, bool cut);
+    bool StartsField(std::string_view line);
+    void FieldLine(std::string_view line, std::size_t number);
+    bool ContinuesBlock(std::string_view line);
+    bool StartsBlock(std::string_view line, std::size_t number);
+    void EndBlock();
+
+    bool MayBeFor(std::string_view name, bool escaped) const;
+
+    Found found_;
+    std::string bareName_;
+    std::array<Form, digest::kAlgorithms.size()> forms_{};
+    Field field_ = Field::kNone;
+    std::string scratch_;  // an unescaped name
+    // A GnuPG block in the making: its name, its digits so far, its first line.
+    std::string blockName_, blockHex_;
+    std::size_t blockLine_ = 0;
+};
+
+bool IsHexDigits(std::string_view text);
+
+// The digest when the whole text, blanks and line ends aside, is one hex token of an
+// algorithm's length.
+std::optional<ChecksumEntry> ParseBareDigest(std::string_view text);
+
+// The name as a checksum line writes it when it holds a backslash or a line end ("\\", "\n",
+// "\r"), else unchanged.
+std::string EscapedName(std::string_view name);
 
 }  // namespace verify

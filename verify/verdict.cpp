@@ -3,58 +3,136 @@
 #include <algorithm>
 
 #include "runtime/paths.h"
+#include "runtime/text.h"
 #include "verify/checksum_lines.h"
 
 namespace verify {
 
 namespace {
 
-std::string AsciiUpper(std::string_view hex) {
-    std::string out(hex);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
+using digest::Algorithm;
 
 void AddOnce(std::vector<std::string>& names, const std::string& name) {
     if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
 }
 
-std::string Joined(const std::vector<std::string>& names) {
+std::string Joined(const std::vector<std::string>& parts, std::string_view separator) {
     std::string out;
-    for (const auto& name : names) out += (out.empty() ? "" : ", ") + name;
+    for (const auto& part : parts) out += (out.empty() ? "" : std::string(separator)) + part;
     return out;
+}
+
+// " (SHA-256)" after a source checked by a digest other than MD5.
+std::string AlgorithmSuffix(Algorithm algorithm) {
+    return algorithm == Algorithm::kMd5 ? "" : " (" + std::string(digest::NameOf(algorithm)) + ")";
+}
+
+// The digest computed for the algorithm, in uppercase; nothing when it could not be.
+std::optional<std::string> ComputedHex(const digest::FileDigests& computed, Algorithm algorithm) {
+    if (algorithm == Algorithm::kMd5) return runtime::AsciiUpper(computed.md5);
+    for (const auto& [a, hex] : computed.others) {
+        if (a == algorithm) return runtime::AsciiUpper(hex);
+    }
+    return std::nullopt;
+}
+
+// One line of the tooltip.
+std::string DetailLine(const Expected& e, const std::string& actual, bool sameDigest, bool sameSize,
+                       std::uint64_t size) {
+    std::vector<std::string> notes;
+    if (e.algorithm != Algorithm::kMd5) notes.emplace_back(digest::NameOf(e.algorithm));
+    if (e.signedList) notes.emplace_back("its signature was not verified");
+    const std::string where = runtime::Visible(e.origin) + (notes.empty() ? "" : " (" + Joined(notes, "; ") + ")");
+    if (!sameSize) {
+        return "DOES NOT MATCH " + where + ": " + std::to_string(*e.size) + " bytes, where the package has " +
+               std::to_string(size);
+    }
+    if (sameDigest) return "Matches " + where + ": " + actual;
+    const std::string line = "DOES NOT MATCH " + where + ": " + e.digest;
+    // The MD5 computed is the one the digest box shows.
+    return e.algorithm == Algorithm::kMd5 ? line : line + "; computed " + actual;
 }
 
 }  // namespace
 
-std::vector<Expectation> ExpectedFromClipboard(std::string_view text, const std::string& packageName) {
-    if (text.size() > kClipboardLimit) return {};
-    const Expectation found{"", kClipboardSource, "the clipboard"};
-    if (const auto bare = ParseBareDigest(text)) return {{AsciiUpper(*bare), found.source, found.origin}};
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
-    const std::string_view line = text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-    if (line.find_first_of("\r\n") != std::string_view::npos) return {};  // more than one line
-    std::string scratch;
-    const auto entry = ParseChecksumLine(line.substr(0, line.find('\0')), scratch);
-    if (!entry || !runtime::SameFileName(entry->name, packageName)) return {};
-    return {{AsciiUpper(entry->hex), found.source, found.origin}};
+std::optional<Source> SourceFromClipboard(std::string_view text, const std::string& packageName) {
+    if (text.size() > kClipboardLimit) return std::nullopt;
+    Source found{kClipboardSource, {}};
+    if (const auto bare = ParseBareDigest(text)) {
+        found.expected.push_back({bare->algorithm, runtime::AsciiUpper(bare->hex), std::nullopt, "the clipboard"});
+        return found;
+    }
+    const std::string_view line = runtime::Trimmed(text);
+    if (line.empty() || line.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;  // more lines
+    ChecksumLines lines([&](const ChecksumEntry& entry, std::size_t) {
+        if (runtime::SameFileName(entry.name, packageName)) {
+            found.expected.push_back({entry.algorithm, runtime::AsciiUpper(entry.hex), entry.size, "the clipboard"});
+        }
+    });
+    lines.Line(line, 1);
+    lines.End();
+    if (found.expected.empty()) return std::nullopt;
+    return found;
 }
 
-Judgement Judge(std::string_view shownDigest, const std::vector<Expectation>& expected) {
-    Judgement judgement;
-    if (shownDigest.empty() || expected.empty()) return judgement;
-    std::vector<std::string> agreeing, disagreeing;
-    for (const auto& e : expected) {
-        const bool same = e.digest == shownDigest;
-        AddOnce(same ? agreeing : disagreeing, e.source);
-        if (!judgement.detail.empty()) judgement.detail += '\n';
-        judgement.detail += (same ? "Matches " : "DOES NOT MATCH ") + e.origin + ": " + e.digest;
+std::vector<Algorithm> DigestsToCompute(const Findings& findings) {
+    std::vector<Algorithm> needed;
+    for (const Source& source : findings.sources) {
+        if (source.expected.empty()) continue;
+        const Algorithm strongest =
+            std::max_element(source.expected.begin(), source.expected.end(), [](const Expected& a, const Expected& b) {
+                return a.algorithm < b.algorithm;
+            })->algorithm;
+        if (strongest != Algorithm::kMd5 && std::find(needed.begin(), needed.end(), strongest) == needed.end()) {
+            needed.push_back(strongest);
+        }
     }
-    judgement.verdict = disagreeing.empty() ? Verdict::kMatch : Verdict::kMismatch;
-    judgement.sources = Joined(disagreeing.empty() ? agreeing : disagreeing);
+    std::sort(needed.begin(), needed.end());
+    return needed;
+}
+
+Judgement Judge(const digest::FileDigests& computed, const Findings& findings) {
+    Judgement judgement;
+    std::vector<std::string> agreeing, disagreeing, lines, notes;
+    bool onlyWeak = true;  // every digest checked is MD5 or SHA-1
+    if (!computed.md5.empty()) {
+        for (const Source& source : findings.sources) {
+            if (source.expected.empty()) continue;
+            Algorithm strongest = Algorithm::kMd5;
+            for (const Expected& e : source.expected) strongest = std::max(strongest, e.algorithm);
+            std::optional<Algorithm> disagreed;  // the strongest that disagreed
+            for (const Expected& e : source.expected) {
+                if (e.algorithm != strongest && e.algorithm != Algorithm::kMd5) continue;
+                const auto actual = ComputedHex(computed, e.algorithm);
+                if (!actual) continue;  // said below
+                const bool sameDigest = e.digest == *actual;
+                const bool sameSize = !e.size || *e.size == computed.size;
+                lines.push_back(DetailLine(e, *actual, sameDigest, sameSize, computed.size));
+                onlyWeak = onlyWeak && e.algorithm <= Algorithm::kSha1;
+                if (!sameDigest || !sameSize) disagreed = std::max(disagreed.value_or(e.algorithm), e.algorithm);
+            }
+            const std::string name = runtime::Visible(source.name);
+            if (disagreed) {
+                AddOnce(disagreeing, name + AlgorithmSuffix(*disagreed));
+            } else if (ComputedHex(computed, strongest)) {
+                AddOnce(agreeing, name + AlgorithmSuffix(strongest));
+            }
+        }
+    }
+    judgement.verdict = !disagreeing.empty() ? Verdict::kMismatch
+                        : !agreeing.empty()  ? Verdict::kMatch
+                                             : Verdict::kNone;
+    judgement.sources = Joined(judgement.verdict == Verdict::kMismatch ? disagreeing : agreeing, ", ");
+    if (judgement.verdict != Verdict::kNone && onlyWeak) {
+        lines.emplace_back(
+            "MD5 and SHA-1 detect a damaged download, not deliberate tampering: where the publisher gives a SHA-256 "
+            "or SHA-512, check that one.");
+    }
+    for (const auto& [algorithm, why] : computed.failed) {
+        lines.push_back(std::string(digest::NameOf(algorithm)) + " could not be computed: " + why);
+    }
+    for (const auto& unread : findings.unread) lines.push_back(runtime::Visible(unread));
+    judgement.detail = Joined(lines, "\n");
     return judgement;
 }
 

@@ -18,12 +18,12 @@ enum ControlId : int {
     kIdFindFileName = 1001,
     kIdFileName = 1002,
     kIdMD5 = 1003,
-    kIdLabelMD5 = 1004,
+    kIdLabel1 = 1004,
     kIdLabelFile = 1005,
 };
 
 inline constexpr ControlSpec kControls[] = {
-    {kIdLabelMD5, L"STATIC", L"MD5:", layout::kLabel1},
+    {kIdLabel1, L"STATIC", L"MD5:", layout::kLabel1},
     {kIdMD5, L"EDIT", L"txtMD5", layout::kMD5},
     {kIdLabelFile, L"STATIC", L"File:", layout::kLabelFile},
     {kIdFileName, L"EDIT", L"txtFileName", layout::kFileName},

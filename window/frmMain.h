@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,15 +30,17 @@ public:
     virtual void ShowError(const std::string& message) = 0;  // modal, owned by the window
     virtual void SetBusy(bool busy) = 0;                     // the wait cursor while a digest runs
     virtual void SetCaption(const std::string& text) = 0;    // the window's title
-    // The clipboard's text when it holds one of at most `limit` bytes, else "".
-    virtual std::string ClipboardText(std::size_t limit) const = 0;
+    // A reader of the clipboard's text that may run on any thread: "" when the clipboard holds
+    // none, or more than verify::kClipboardLimit bytes. It may block while the clipboard's owner
+    // does not answer, which is why it is handed to a worker.
+    virtual std::function<std::string()> ClipboardReader() = 0;
     // The digest box coloured for the verdict (not in high-contrast mode), with `detail` as its
-    // tooltip; kNone and "" give it its normal colours and no tooltip.
+    // tooltip; kNone gives it its normal colours, and "" no tooltip.
     virtual void ShowVerdict(verify::Verdict verdict, const std::string& detail) = 0;
     // Keeps the window painted and answering until the job finishes (true) or the person
     // cancels it with Escape or the close box (false, at once, without waiting for the work).
-    // Meanwhile the window takes no other input, and the caption shows the job's CaptionDue.
-    virtual bool WaitFor(Job& job) = 0;
+    // Meanwhile the window takes no other input, and `tick` is called every few tens of ms.
+    virtual bool WaitFor(Job& job, const std::function<void()>& tick) = 0;
 };
 
 // The digest box's background for a verdict, as 0xRRGGBB: a light green and a light red.
@@ -51,9 +54,13 @@ public:
     static constexpr std::int32_t kBrowseFlags =
         modBrowseForFolder::kBifDontGoBelowDomain | modBrowseForFolder::kBifStatusText |
         modBrowseForFolder::kBifNewDialogStyle | modBrowseForFolder::kBifBrowseIncludeFiles;
-    // How long a lookup that may wait on a server runs before the window waits for it as for a
-    // digest; a lookup that answers sooner costs no more than that.
+    // How long a lookup (on a worker, since the name may be on a share whose server does not
+    // answer) runs before the window waits for it as for a digest; most answer in microseconds.
     static constexpr auto kLookupGrace = std::chrono::milliseconds(50);
+    // The caption's progress: nothing for the first 0.3 s nor while the size is unknown, then
+    // "Pellwick – 37%" at most every 100 ms.
+    static constexpr auto kQuietPeriod = std::chrono::milliseconds(300);
+    static constexpr auto kCaptionInterval = std::chrono::milliseconds(100);
 
     explicit frmMain(MainView& view) : view_(view) {}
 
@@ -69,35 +76,43 @@ public:
     void Form_Load();
     void txtFileName_Change();
     void cmdFindFileName_Click();
-    // A checksum file puts the first package it lists in the file-name box and becomes a
-    // source of expected digests; any other path goes there as it is, made absolute.
-    void OpenPath(const std::string& path);
+    // A package goes into the file-name box as it is, made absolute. Any other file is read as
+    // a checksum file: the first package it lists beside it goes there, and the file becomes a
+    // source of expected digests; false when it leads to none (its path goes there then).
+    bool OpenPath(const std::string& path);
 
     // "Run-time error N" and the error's text, as the message box shows it.
     static std::string ErrorMessage(int number, const std::string& text);
     static constexpr char kUsage[] =
-        "Usage: Pellwick [PATH]\n\nPATH is a package (.tar.gz) to digest, or a checksum file (.md5, .md5sum, "
-        "MD5SUMS, md5sums) whose package to check. Pellwick takes one PATH at most.";
+        "Usage: Pellwick [PATH]\n\nPATH is a package (.tar.gz) to digest, or a checksum file that lists one "
+        "beside it (NAME.sha256, SHA256SUMS, MD5SUMS, a .dsc...), whose package to check. Pellwick takes one PATH "
+        "at most.";
+    // What the message box says of a file handed over that will not be digested.
+    static std::string NotDigested(const std::string& path);
 
 private:
     template <typename Handler>
     void Guarded(Handler handler);
+    // The task's result; nothing when the person gave up waiting for it.
+    template <typename Result>
+    std::optional<Result> Await(Task<Result>& task);
     // The text's first match; nothing when the person gave up waiting for it.
     std::optional<std::string> FindFile(const std::string& text);
-    // The job's result; nothing when it was cancelled.
-    std::optional<std::string> Await(Job& job);
     void ClearDigest();
-    void ShowVerdict(const std::string& digest, const std::string& packageName,
-                     std::vector<verify::Expectation> expected);
+    void ClearVerdict();
+    void ShowVerdict(const verify::Judgement& judgement);
 
     MainView& view_;
     Job* running_ = nullptr;         // the job a wait is for
     bool changedMeanwhile_ = false;  // the file name changed during that wait
     std::string namedChecksumFile_;  // the checksum file named on the command line or dropped
-    bool verdictShown_ = false;
+    bool verdictShown_ = false;      // a caption, colour or tooltip of a verdict shows
 };
 
 // True when the last seven characters of the name, uppercased, are ".TAR.GZ".
 bool HasPackageSuffix(const std::string& foundName);
+
+// "Pellwick – 37%": the caption with the share done, rounded down.
+std::string ProgressCaption(std::uint64_t done, std::uint64_t total);
 
 }  // namespace window

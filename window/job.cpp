@@ -1,14 +1,13 @@
 #include "window/job.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
-#include <thread>
 #include <utility>
 
 #include "runtime/files.h"
-#include "window/frmMain.h"
+#include "runtime/worker_pool.h"
 
 namespace window {
 
@@ -19,14 +18,14 @@ struct Job::State final : Control {
     }
     bool CancelRequested() const override { return cancelled.load(std::memory_order_relaxed); }
 
-    Work work;
+    std::function<void(Control&)> work;
     std::atomic<std::uint64_t> done{0}, total{0};
     std::atomic<bool> cancelled{false};
+    std::atomic<bool> over{false};  // `finished`, readable without the lock
 
     mutable std::mutex lock;  // guards the rest
     mutable std::condition_variable finishedChanged;
     bool finished = false;
-    std::string result;
     std::exception_ptr error;
     std::function<void()> wake;
     const runtime::ReadInterrupter* interrupter = nullptr;  // while the work runs
@@ -34,96 +33,36 @@ struct Job::State final : Control {
 
 namespace {
 
-// Threads that wait for work and are kept for the next job: a thread hand-off costs tens of
-// microseconds, a new thread more. A worker stuck in a read that never returns is simply never
-// idle again. Never destroyed, so that no static destructor runs under a worker still busy
-// when the program ends.
-class Pool {
-public:
-    static Pool& Instance() {
-        static Pool* pool = new Pool;
-        return *pool;
-    }
-
-    void Run(std::function<void()> task) {
-        const std::lock_guard<std::mutex> guard(lock_);
-        ++busy_;
-        if (idle_ > 0) {
-            --idle_;
-            queue_.push_back(std::move(task));
-            queued_.notify_one();
-            return;
-        }
-        std::thread([this, first = std::move(task)]() mutable { Serve(std::move(first)); }).detach();
-    }
-
-    bool Busy() {
-        const std::lock_guard<std::mutex> guard(lock_);
-        return busy_ > 0;
-    }
-
-private:
-    void Serve(std::function<void()> task) {
-        for (;;) {
-            task();
-            task = nullptr;
-            std::unique_lock<std::mutex> guard(lock_);
-            --busy_;
-            ++idle_;
-            queued_.wait(guard, [this] { return !queue_.empty(); });
-            task = std::move(queue_.front());
-            queue_.pop_front();
-        }
-    }
-
-    std::mutex lock_;
-    std::condition_variable queued_;
-    std::deque<std::function<void()>> queue_;
-    int idle_ = 0;
-    int busy_ = 0;
-};
-
 void Execute(const std::shared_ptr<Job::State>& state) {
     const runtime::ReadInterrupter interrupter;
     {
         const std::lock_guard<std::mutex> guard(state->lock);
         state->interrupter = &interrupter;
     }
-    std::string result;
     std::exception_ptr error;
     try {
-        result = state->work(*state);
+        state->work(*state);
     } catch (...) {
         error = std::current_exception();
     }
-    std::function<void()> wake;
-    {
-        const std::lock_guard<std::mutex> guard(state->lock);
-        state->interrupter = nullptr;
-        state->finished = true;
-        state->result = std::move(result);
-        state->error = error;
-        state->work = nullptr;  // what the work held goes now, on this thread
-        wake = std::move(state->wake);
-        state->finishedChanged.notify_all();
-        // Under the lock, so that a waiter that gives up cannot be woken after it has gone.
-        if (wake) wake();
-    }
+    const std::lock_guard<std::mutex> guard(state->lock);
+    state->interrupter = nullptr;
+    state->finished = true;
+    state->over.store(true, std::memory_order_release);
+    state->error = error;
+    state->work = nullptr;  // what the work held goes now, on this thread
+    state->finishedChanged.notify_all();
+    // Under the lock, so that a waiter that gives up cannot be woken after it has gone.
+    if (auto wake = std::move(state->wake)) wake();
 }
 
 }  // namespace
 
-std::string ProgressCaption(std::uint64_t done, std::uint64_t total) {
-    // In two parts, so that no product overflows for any size a file can have.
-    const std::uint64_t percent = total == 0      ? 0
-                                  : done >= total ? 100
-                                                  : (done / total) * 100 + (done % total) * 100 / total;
-    return std::string(frmMain::kCaption) + " \u2013 " + std::to_string(percent) + "%";
-}
+Job::Job() : state_(std::make_shared<State>()), started_(Clock::now()) {}
 
-Job::Job(Work work) : state_(std::make_shared<State>()), started_(Clock::now()) {
+void Job::Start(std::function<void(Control&)> work) {
     state_->work = std::move(work);
-    Pool::Instance().Run([state = state_] { Execute(state); });
+    runtime::RunOnWorker([state = state_] { Execute(state); });
 }
 
 Job::~Job() {
@@ -136,6 +75,11 @@ bool Job::Finished() const {
 }
 
 bool Job::WaitFinished(std::chrono::milliseconds timeout) const {
+    // Most work handed off (a lookup) is done within microseconds: looking for that costs less
+    // than falling asleep and being woken.
+    const auto spinUntil = Clock::now() + std::min<Clock::duration>(timeout, std::chrono::microseconds(100));
+    while (!state_->over.load(std::memory_order_acquire) && Clock::now() < spinUntil) {
+    }
     std::unique_lock<std::mutex> guard(state_->lock);
     return state_->finishedChanged.wait_for(guard, timeout, [this] { return state_->finished; });
 }
@@ -161,25 +105,13 @@ bool Job::Cancelled() const {
     return state_->cancelled.load();
 }
 
-std::string Job::TakeResult() {
+Job::Progress Job::LatestProgress() const {
+    return {state_->done.load(std::memory_order_relaxed), state_->total.load(std::memory_order_relaxed)};
+}
+
+void Job::RethrowError() {
     const std::lock_guard<std::mutex> guard(state_->lock);
     if (state_->error) std::rethrow_exception(std::exchange(state_->error, nullptr));
-    return std::move(state_->result);
-}
-
-std::optional<std::string> Job::CaptionDue(Clock::time_point now) {
-    const std::uint64_t total = state_->total.load(std::memory_order_relaxed);
-    if (now - started_ < kQuietPeriod || total == 0) return std::nullopt;
-    if (!caption_.empty() && now - captionAt_ < kCaptionInterval) return std::nullopt;
-    std::string text = ProgressCaption(state_->done.load(std::memory_order_relaxed), total);
-    if (text == caption_) return std::nullopt;
-    captionAt_ = now;
-    caption_ = text;
-    return text;
-}
-
-bool Job::WorkersBusy() {
-    return Pool::Instance().Busy();
 }
 
 }  // namespace window

@@ -1,6 +1,6 @@
 // Work that the window hands to a worker thread so that it can keep answering while the work
-// runs: its progress, its cancellation, its result or its error handed back to the GUI thread,
-// and what the caption says meanwhile.
+// runs: its progress, its cancellation, and its result or its error handed back to the GUI
+// thread.
 #pragma once
 
 #include <chrono>
@@ -8,10 +8,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 
 namespace window {
 
+// What a view needs of a job: whether it has finished, a way to wake when it does, and a way to
+// give up on it. The result comes from the typed Task.
 class Job {
 public:
     using Clock = std::chrono::steady_clock;
@@ -23,13 +24,13 @@ public:
         virtual void Report(std::uint64_t done, std::uint64_t total) = 0;
         virtual bool CancelRequested() const = 0;
     };
-    using Work = std::function<std::string(Control&)>;
 
-    // Starts the work on a worker thread at once. The work owns what it touches (it may
-    // outlive this object when abandoned), and its result is discarded once cancelled.
-    explicit Job(Work work);
+    struct Progress {
+        std::uint64_t done = 0, total = 0;  // bytes; a total of 0 is not known yet
+    };
+
     // Abandons the work if it still runs: it is asked to stop, and nobody waits for it.
-    ~Job();
+    virtual ~Job();
     Job(const Job&) = delete;
     Job& operator=(const Job&) = delete;
 
@@ -45,32 +46,40 @@ public:
     void Cancel();
     bool Cancelled() const;
 
-    // The result, or the work's exception rethrown, once finished.
-    std::string TakeResult();
-
-    // The caption's progress text when it is due to change, else nothing: nothing for the
-    // first 0.3 s nor while the size is unknown, then "Pellwick – 37%" at most every 100 ms.
-    std::optional<std::string> CaptionDue(Clock::time_point now);
-    // True when CaptionDue ever gave a text, so that the caption must be put back.
-    bool CaptionChanged() const { return !caption_.empty(); }
-
-    static constexpr auto kQuietPeriod = std::chrono::milliseconds(300);
-    static constexpr auto kCaptionInterval = std::chrono::milliseconds(100);
-
-    // True while some worker still runs a job, abandoned or not: the program's end must then
-    // not run static destructors under it.
-    static bool WorkersBusy();
+    Progress LatestProgress() const;
+    Clock::time_point Started() const { return started_; }
 
     struct State;
+
+protected:
+    Job();
+    // Starts the work on a worker thread at once. The work owns what it touches: it may outlive
+    // this object when abandoned.
+    void Start(std::function<void(Control&)> work);
+    // Rethrows the work's exception, once finished.
+    void RethrowError();
 
 private:
     std::shared_ptr<State> state_;
     Clock::time_point started_;
-    Clock::time_point captionAt_{};
-    std::string caption_;
 };
 
-// "Pellwick – 37%": the caption with the share done, rounded down.
-std::string ProgressCaption(std::uint64_t done, std::uint64_t total);
+// A job whose work returns a Result.
+template <typename Result>
+class Task final : public Job {
+public:
+    explicit Task(std::function<Result(Control&)> work) : slot_(std::make_shared<std::optional<Result>>()) {
+        Start([work = std::move(work), slot = slot_](Control& control) { slot->emplace(work(control)); });
+    }
+
+    // The result, or the work's exception rethrown, once finished.
+    Result TakeResult() {
+        RethrowError();
+        return std::move(**slot_);
+    }
+
+private:
+    std::shared_ptr<std::optional<Result>> slot_;  // written by the worker before it finishes
+};
 
 }  // namespace window

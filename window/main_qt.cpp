@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "window/job.h"
+#include "runtime/worker_pool.h"
 #include "window/main_window_qt.h"
 
 int main(int argc, char** argv) {
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     }
     // A read that the person gave up on may still hang on slow media: end without waiting for
     // it, and without running static destructors under it.
-    if (window::Job::WorkersBusy()) {
+    if (runtime::WorkersBusy()) {
         (void)std::fflush(nullptr);  // nothing is left to report a failure to
         std::quick_exit(code);
     }

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "runtime/system_win32.h"
-#include "window/job.h"
+#include "runtime/worker_pool.h"
 #include "window/main_window_win32.h"
 
 // After <windows.h>, which main_window_win32.h brings in.
@@ -50,6 +50,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     const int code = static_cast<int>(message.wParam);
     // A read that the person gave up on may still hang on slow media: ExitProcess ends that
     // worker before anything else runs, where returning would run static destructors under it.
-    if (window::Job::WorkersBusy()) ::ExitProcess(static_cast<UINT>(code));
+    if (runtime::WorkersBusy()) ::ExitProcess(static_cast<UINT>(code));
     return code;
 }

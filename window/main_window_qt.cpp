@@ -18,6 +18,8 @@
 
 #include "runtime/unique_resource.h"
 #include "shell/modBrowseForFolder_qt.h"
+#include "verify/sources.h"
+#include "window/clipboard_x11.h"
 #include "window/high_contrast_qt.h"
 #include "window/layout.h"
 
@@ -75,9 +77,11 @@ MainWindow::MainWindow()
       form_(*this) {
     setObjectName("frmMain");
     setWindowTitle(frmMain::kCaption);
+    // Qt takes a tool window for a helper that closing does not end; this one is the program.
+    setAttribute(Qt::WA_QuitOnClose, true);
     cmdFindFileName_->setObjectName("cmdFindFileName");
     txtFileName_->setObjectName("txtFileName");
-    txtFileName_->setProperty("Tag", "DestinationDir");  // an invisible tag, read by nothing
+    txtFileName_->setProperty("Tag", "DestinationDir");  // the box's invisible second design-time text
     txtMD5_->setObjectName("txtMD5");
     Label1_->setObjectName("Label1");
     lblFile_->setObjectName("lblFile");
@@ -168,9 +172,21 @@ void MainWindow::SetCaption(const std::string& text) {
     setWindowTitle(QString::fromStdString(text));
 }
 
-std::string MainWindow::ClipboardText(std::size_t limit) const {
-    const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
-    return static_cast<std::size_t>(text.size()) <= limit ? text.toStdString() : "";
+std::function<std::string()> MainWindow::ClipboardReader() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    // Another X client's clipboard is asked over a connection of the reader's own, on the worker:
+    // an owner that does not answer then holds up nothing but that worker. Every other clipboard
+    // (one this window owns, Qt's offscreen one, Wayland's, read within Qt's own time limit) is
+    // read here, as it is taken.
+    if (QGuiApplication::platformName() == "xcb" && !clipboard->ownsClipboard()) {
+        return [display = qEnvironmentVariable("DISPLAY").toStdString()] {
+            return x11::ReadClipboardText(display, verify::kClipboardLimit, verify::kSourceTimeLimit);
+        };
+    }
+    const QByteArray text = clipboard->text().toUtf8();
+    return [value = static_cast<std::size_t>(text.size()) <= verify::kClipboardLimit ? text.toStdString() : ""] {
+        return value;
+    };
 }
 
 void MainWindow::ShowVerdict(verify::Verdict verdict, const std::string& detail) {
@@ -211,16 +227,14 @@ void MainWindow::SetBusy(bool busy) {
     }
 }
 
-bool MainWindow::WaitFor(Job& job) {
+bool MainWindow::WaitFor(Job& job, const std::function<void()>& tick) {
     if (job.Finished()) return true;
     QEventLoop loop;
     // A queued call wakes the loop at once; once cancelled the job calls nobody. By the slot's
     // name, so that no functor is allocated on the worker thread.
     job.OnFinished([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); });
     QTimer ticks;
-    connect(&ticks, &QTimer::timeout, this, [this, &job] {
-        if (const auto text = job.CaptionDue(Job::Clock::now())) SetCaption(*text);
-    });
+    connect(&ticks, &QTimer::timeout, this, [&tick] { tick(); });
     ticks.start(kCaptionTickMs);
     waitingFor_ = &job;
     waitLoop_ = &loop;
@@ -246,10 +260,10 @@ void MainWindow::CancelWait() {
     waitLoop_->quit();
 }
 
-bool MainWindow::DropDuringWait(QEvent* event) {
-    if (!IsInput(event->type())) return false;
+bool MainWindow::TakeDuringWait(QEvent* event) {
+    if (!IsInput(event->type())) return true;
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) CancelWait();
-    return true;
+    return false;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -279,7 +293,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (waitingFor_ != nullptr) return DropDuringWait(event);
+    if (waitingFor_ != nullptr) return !TakeDuringWait(event);
     switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

@@ -25,8 +25,8 @@ public:
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
-    bool WaitFor(Job& job) override;
-    std::string ClipboardText(std::size_t limit) const override;
+    bool WaitFor(Job& job, const std::function<void()>& tick) override;
+    std::function<std::string()> ClipboardReader() override;
     void ShowVerdict(verify::Verdict verdict, const std::string& detail) override;
 
     // The command line's arguments (without the program's name), after start-up.
@@ -47,7 +47,8 @@ protected:
 private:
     void PlaceControls();
     bool TakeDroppedFile(QDropEvent* event);
-    bool DropDuringWait(QEvent* event);
+    // False for input that a wait drops: keys but Escape (which cancels), mouse, drops.
+    bool TakeDuringWait(QEvent* event);
     void CancelWait();
     void ColourDigestBox();
 

@@ -120,7 +120,7 @@ bool MainWindow::OnCreate() {
         DWORD style = WS_CHILD | WS_VISIBLE;
         if (isEdit) style |= WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
         if (c.id == kIdFindFileName) style |= WS_TABSTOP | BS_PUSHBUTTON;
-        if (c.id == kIdLabelFile || c.id == kIdLabelMD5) style |= SS_LEFT | SS_NOPREFIX;
+        if (c.id == kIdLabelFile || c.id == kIdLabel1) style |= SS_LEFT | SS_NOPREFIX;
         const HWND control =
             ::CreateWindowExW(isEdit ? WS_EX_CLIENTEDGE : 0, c.className, c.text, style, 0, 0, 0, 0, hwnd_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
@@ -209,7 +209,7 @@ bool MainWindow::TakeDuringWait(const MSG& message) {
     return true;
 }
 
-bool MainWindow::WaitFor(Job& job) {
+bool MainWindow::WaitFor(Job& job, const std::function<void()>& tick) {
     if (job.Finished()) return true;
     ::ResetEvent(jobFinished_.Get());
     job.OnFinished([event = jobFinished_.Get()] { ::SetEvent(event); });
@@ -231,7 +231,7 @@ bool MainWindow::WaitFor(Job& job) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
-        if (const auto text = job.CaptionDue(Job::Clock::now())) SetCaption(*text);
+        tick();
     }
     if (closeAfterWait_) {
         closeAfterWait_ = false;

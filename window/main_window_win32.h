@@ -35,8 +35,8 @@ public:
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
-    bool WaitFor(Job& job) override;
-    std::string ClipboardText(std::size_t limit) const override;
+    bool WaitFor(Job& job, const std::function<void()>& tick) override;
+    std::function<std::string()> ClipboardReader() override;
     void ShowVerdict(verify::Verdict verdict, const std::string& detail) override;
 
     // The command line's arguments (without the program's name), after start-up.

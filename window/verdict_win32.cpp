@@ -72,8 +72,12 @@ void MainWindow::ShowVerdict(verify::Verdict verdict, const std::string& detail)
     }
 }
 
-std::string MainWindow::ClipboardText(std::size_t limit) const {
-    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(hwnd_)) return "";
+namespace {
+
+// The clipboard's text, opened by this thread alone: a worker's. An owner that renders its text
+// only when asked, and then does not answer, holds up that worker and nothing else.
+std::string ReadClipboard(std::size_t limit) {
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(nullptr)) return "";
     const runtime::ScopeGuard close([] { ::CloseClipboard(); });
     const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
     // A text of `limit` UTF-8 bytes has no more UTF-16 units; a longer one is not even copied.
@@ -84,6 +88,12 @@ std::string MainWindow::ClipboardText(std::size_t limit) const {
     const runtime::ScopeGuard unlock([data] { ::GlobalUnlock(data); });
     const std::string text = Narrow(std::wstring(locked, ::wcsnlen(locked, units)));
     return text.size() <= limit ? text : "";
+}
+
+}  // namespace
+
+std::function<std::string()> MainWindow::ClipboardReader() {
+    return [] { return ReadClipboard(verify::kClipboardLimit); };
 }
 
 }  // namespace window::win32

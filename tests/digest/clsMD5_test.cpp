@@ -27,17 +27,30 @@ TEST(DigestTest, Rfc1321SuiteFromTextsAndFiles) {
     }
 }
 
-TEST(DigestTest, FilesAroundBlockAndChunkBoundariesMatchMd5sum) {
+TEST(DigestTest, FilesAroundBlockAndReadBoundariesMatchTheReferenceTools) {
     const clsMD5 md5;
     const TempDir dir;
     std::string content;
-    // Block edges and the read-chunk edge at 1 MiB, where a carried-over tail matters.
-    for (const std::size_t length : {55u, 56u, 63u, 64u, 65u, 100u, 128u, 1048575u, 1048576u, 1048577u, 1048641u}) {
+    const digest::Algorithm others[] = {digest::Algorithm::kSha1, digest::Algorithm::kSha256,
+                                        digest::Algorithm::kSha384, digest::Algorithm::kSha512};
+    const char* tools[] = {"sha1sum", "sha256sum", "sha384sum", "sha512sum"};
+    // Block edges, the 128 KiB read's edges, and the edges of the reads that the other digests'
+    // threads share (four of them), where a carried-over tail matters.
+    for (const std::size_t length : {0u, 55u, 56u, 63u, 64u, 65u, 100u, 131071u, 131072u, 131073u, 524289u, 655367u}) {
         content.resize(length);
         for (std::size_t i = 0; i < length; ++i) content[i] = static_cast<char>((i * 7919 + length) % 251);
         const std::string file = dir / ("len" + std::to_string(length));
         testsupport::WriteFile(file, content);
         EXPECT_EQ(md5.DigestFileToHexStr(file), testsupport::Md5sumOf(file)) << length << " bytes";
+        const digest::FileDigests all = md5.DigestFile(file, others, nullptr);
+        EXPECT_EQ(all.md5, testsupport::Md5sumOf(file)) << length << " bytes";
+        EXPECT_EQ(all.size, length);
+        ASSERT_EQ(all.others.size(), 4u) << (all.failed.empty() ? "" : all.failed[0].second);
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(all.others[i].first, others[i]);
+            EXPECT_EQ(all.others[i].second, testsupport::SumOf(tools[i], file))
+                << tools[i] << ", " << length << " bytes";
+        }
     }
 }
 

@@ -6,7 +6,9 @@
      grow      a block is appended, then the read goes on
      rewrite   the first byte is changed in place, then the read goes on
    and, on every read of that file rather than the Nth:
-     slow      the read first sleeps PELLWICK_FAULT_AFTER milliseconds, as on slow media */
+     slow      the read first sleeps PELLWICK_FAULT_AFTER milliseconds, as on slow media; so
+               does every stat() of a path that starts with PELLWICK_FAULT_PATH, as a lookup on
+               a share whose server is slow to answer */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -55,6 +57,26 @@ static void Act(const char* action, const char* target) {
     }
 }
 
+static void SleepIfSlow(void) {
+    const char* after = getenv("PELLWICK_FAULT_AFTER");
+    const long ms = after ? atol(after) : 100;
+    const struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
+    nanosleep(&pause, NULL);
+}
+
+typedef int (*stat_fn)(const char*, struct stat*);
+
+__attribute__((visibility("default"))) int stat(const char* path, struct stat* st) {
+    static stat_fn real;
+    if (real == NULL) real = (stat_fn)dlsym(RTLD_NEXT, "stat");
+    const char* target = getenv("PELLWICK_FAULT_PATH");
+    const char* action = getenv("PELLWICK_FAULT_ACTION");
+    if (target != NULL && action != NULL && strcmp(action, "slow") == 0 && strncmp(path, target, strlen(target)) == 0) {
+        SleepIfSlow();
+    }
+    return real(path, st);
+}
+
 __attribute__((visibility("default"))) ssize_t read(int fd, void* buf, size_t count) {
     static read_fn real;
     if (real == NULL) real = (read_fn)dlsym(RTLD_NEXT, "read");
@@ -62,9 +84,7 @@ __attribute__((visibility("default"))) ssize_t read(int fd, void* buf, size_t co
     const char* action = getenv("PELLWICK_FAULT_ACTION");
     const char* after = getenv("PELLWICK_FAULT_AFTER");
     if (target != NULL && action != NULL && strcmp(action, "slow") == 0 && IsTarget(fd, target)) {
-        const long ms = after ? atol(after) : 100;
-        const struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
-        nanosleep(&pause, NULL);
+        SleepIfSlow();
         return real(fd, buf, count);
     }
     if (target != NULL && strcmp(target, g_counted) != 0) {

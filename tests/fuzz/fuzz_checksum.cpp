@@ -1,60 +1,143 @@
-// Arbitrary bytes as a checksum file and as the clipboard's text: every entry read holds a
-// 32-digit digest and a name from its own line, every clipboard digest is 32 uppercase digits.
-// And the reference reading: a digest and a name (from the bytes) written as md5sum writes
-// them, in each of its formats, read back as exactly that digest and name.
+// Arbitrary bytes as a checksum file (fed in pieces of any size) and as the clipboard's text:
+// every entry read holds a digest of its algorithm's length, every clipboard digest is uppercase.
+// And the reference reading: a digest and a name (from the bytes) written as each tool writes
+// them (md5sum and its siblings, OpenSSL, GnuPG's blocks, a Debian source package's fields), as
+// a clearsigned list and in UTF-16, read back as exactly that digest and name.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
-#include "verify/checksum_lines.h"
+#include "runtime/text.h"
+#include "verify/checksum_text.h"
 #include "verify/verdict.h"
 
 namespace {
 
-// md5sum's output: "HEX  NAME", "HEX *NAME", "MD5 (NAME) = HEX", with a leading backslash and
-// "\\", "\n", "\r" in the name when it holds one of those.
-std::string Written(std::string_view hex, std::string_view name, int format) {
-    std::string escaped;
-    for (const char c : name) escaped += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+using digest::Algorithm;
+
+void Check(bool holds) {
+    if (!holds) std::abort();
+}
+
+bool IsDigestOf(Algorithm algorithm, std::string_view hex) {
+    return hex.size() == digest::HexDigitsOf(algorithm) && verify::IsHexDigits(hex);
+}
+
+// Grouped as `gpg --print-md` groups: pairs for MD5, fours for SHA-1, eights beyond.
+std::string Grouped(std::string_view hex, std::string_view name) {
+    const std::size_t group = hex.size() == 32 ? 2 : hex.size() == 40 ? 4 : 8;
+    std::string out(name);
+    out += ":";
+    for (std::size_t at = 0; at < hex.size(); at += group) {
+        out += at > 0 && at % 48 == 0 ? "\n " : " ";
+        out.append(hex.substr(at, group));
+    }
+    return out;
+}
+
+// The digest written in `format` for the name, as its tool writes it.
+std::string Written(Algorithm algorithm, std::string_view hex, std::string_view name, int format) {
+    const std::string tags[] = {"MD5", "SHA1", "SHA256", "SHA384", "SHA512"};
+    const std::string& tag = tags[static_cast<int>(algorithm)];
+    const std::string escaped = verify::EscapedName(name);
     const std::string prefix = escaped.size() != name.size() ? "\\" : "";
-    if (format == 2) return prefix + "MD5 (" + escaped + ") = " + std::string(hex);
-    return prefix + std::string(hex) + (format == 0 ? "  " : " *") + escaped;
+    switch (format) {
+        case 0:
+            return prefix + std::string(hex) + "  " + escaped;
+        case 1:
+            return prefix + std::string(hex) + " *" + escaped;
+        case 2:
+            return prefix + tag + " (" + escaped + ") = " + std::string(hex);
+        case 3:  // OpenSSL 3
+            return (tag == "MD5" || tag == "SHA1" ? tag : "SHA2-" + tag.substr(3)) + "(" + std::string(name) +
+                   ")= " + std::string(hex);
+        case 4:
+            return Grouped(hex, name);
+        default: {
+            const char* fields[] = {"Files:", "Checksums-Sha1:", "Checksums-Sha256:", "", "Checksums-Sha512:"};
+            return std::string(fields[static_cast<int>(algorithm)]) + "\n " + std::string(hex) + " 5 " +
+                   std::string(name);
+        }
+    }
+}
+
+// Whether `format` can carry the name at all.
+bool Carries(Algorithm algorithm, std::string_view name, int format) {
+    const bool plain = name.find_first_of("\n\r") == std::string_view::npos && !name.starts_with('#') &&
+                       !name.starts_with(' ') && !name.starts_with('\t');
+    if (format == 3) return name.find_first_of("\n\r") == std::string_view::npos;
+    // A name with a blank may make GnuPG's block read as another tool's line.
+    if (format == 4) return plain && name.find_first_of(" \t") == std::string_view::npos;
+    if (format == 5) {
+        return algorithm != Algorithm::kSha384 && name.find_first_of(" \t\n\r") == std::string_view::npos;
+    }
+    return true;
+}
+
+// The entries `text` reads, fed in pieces of `piece` bytes.
+std::vector<verify::KeptEntry> Read(std::string_view bytes, std::size_t piece, std::string_view name,
+                                    bool* signedList = nullptr) {
+    std::vector<std::string> names;
+    verify::ChecksumText text(std::string(name), [&](const verify::ChecksumEntry& e) {
+        Check(IsDigestOf(e.algorithm, e.hex));
+        names.emplace_back(e.name);
+        return e.name == name;
+    });
+    for (std::size_t at = 0; at < bytes.size(); at += piece) text.Feed(bytes.substr(at, piece));
+    text.End();
+    if (signedList != nullptr) *signedList = text.Signed();
+    if (const auto bare = text.BareDigest()) Check(IsDigestOf(bare->algorithm, bare->hex));
+    return text.Entries();
+}
+
+std::string Utf16Le(std::string_view utf8) {
+    std::string out = "\xFF\xFE";
+    for (const char16_t unit : runtime::Utf8ToUtf16(utf8)) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
-    std::string scratch;
-    verify::ForEachLine(content, size % 2 == 1, [&](std::size_t, std::string_view line) {
-        const auto entry = verify::ParseChecksumLine(line, scratch);
-        if (!entry) return;
-        if (!verify::IsHexDigest(entry->hex)) std::abort();
-        if (entry->hex.data() < line.data() || entry->hex.data() + entry->hex.size() > line.data() + line.size()) {
-            std::abort();
+    for (const auto& e : Read(content, 1 + size % 97, "foo.tar.gz")) Check(IsDigestOf(e.algorithm, e.hex));
+    if (const auto clipboard = verify::SourceFromClipboard(content, "foo.tar.gz")) {
+        for (const auto& e : clipboard->expected) {
+            Check(IsDigestOf(e.algorithm, e.digest) && e.digest.find_first_of("abcdef") == std::string::npos);
         }
-        if (entry->name.data() != scratch.data() && line.find(entry->name) == std::string_view::npos) std::abort();
-    });
-    for (const auto& e : verify::ExpectedFromClipboard(content, "foo.tar.gz")) {
-        if (!verify::IsHexDigest(e.digest) || e.digest.find_first_of("abcdef") != std::string::npos) std::abort();
     }
 
-    if (size < 17) return 0;
+    if (size < 66) return 0;
+    const Algorithm algorithm = digest::kAlgorithms[data[0] % digest::kAlgorithms.size()];
     static constexpr char kDigits[] = "0123456789abcdef0123456789ABCDEF";
     std::string hex;
-    for (std::size_t i = 0; i < 16; ++i) {
-        const int upper = (data[0] & 1) * 16;
-        hex += kDigits[upper + (data[i] >> 4)];
-        hex += kDigits[upper + (data[i] & 15)];
+    for (std::size_t i = 0; hex.size() < digest::HexDigitsOf(algorithm); ++i) {
+        const int upper = (data[1] & 1) * 16;
+        hex += kDigits[upper + (data[2 + i / 2] >> (i % 2 == 0 ? 4 : 0) & 15)];
     }
-    std::string name(content.substr(16));
+    std::string name(content.substr(66));
     std::erase(name, '\0');  // no file name holds one
-    if (name.empty()) return 0;
-    for (int format = 0; format < 3; ++format) {
-        const std::string line = Written(hex, name, format);
-        const auto entry = verify::ParseChecksumLine(line, scratch);
-        if (!entry || entry->hex != hex || entry->name != name) std::abort();
+    if (name.empty() || !runtime::Utf16ToUtf8(runtime::Utf8ToUtf16(name)).starts_with(name)) return 0;
+    const std::string upper = runtime::AsciiUpper(hex);
+    for (int format = 0; format < 6; ++format) {
+        if (!Carries(algorithm, name, format)) continue;
+        const std::string line = Written(algorithm, hex, name, format);
+        const auto expect = [&](const std::vector<verify::KeptEntry>& entries) {
+            Check(entries.size() == 1 && entries[0].algorithm == algorithm && entries[0].hex == upper);
+        };
+        expect(Read(line + "\n", 1 + data[1] % 13, name));
+        // Clearsigned, with "- " before a line that starts with a dash.
+        bool isSigned = false;
+        const std::string armoured = "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n" +
+                                     std::string(line.starts_with('-') ? "- " : "") + line +
+                                     "\n-----BEGIN PGP SIGNATURE-----\n\niQE=\n-----END PGP SIGNATURE-----\n";
+        expect(Read(armoured, 1 + data[1] % 7, name, &isSigned));
+        Check(isSigned);
+        if (runtime::Utf16ToUtf8(runtime::Utf8ToUtf16(name)) == name) expect(Read(Utf16Le(line + "\r\n"), 3, name));
     }
     return 0;
 }

@@ -38,8 +38,14 @@ public:
         return browseResult;
     }
     void ShowError(const std::string& message) override { errors.push_back(message); }
-    void SetCaption(const std::string& text) override { caption = text; }
-    std::string ClipboardText(std::size_t limit) const override { return clipboard.size() <= limit ? clipboard : ""; }
+    void SetCaption(const std::string& text) override {
+        caption = text;
+        if (waiting_) progressCaptions.push_back(text);
+    }
+    std::function<std::string()> ClipboardReader() override {
+        if (clipboardReader) return clipboardReader;
+        return [text = clipboard.size() <= verify::kClipboardLimit ? clipboard : ""] { return text; };
+    }
     void ShowVerdict(verify::Verdict shown, const std::string& text) override {
         verdict = shown;
         detail = text;
@@ -49,14 +55,13 @@ public:
         busyPeak = std::max(busyPeak, busyDepth);
     }
 
-    bool WaitFor(window::Job& job) override {
+    bool WaitFor(window::Job& job, const std::function<void()>& tick) override {
         ++waits;
         for (;;) {
             if (job.WaitFinished(std::chrono::milliseconds(5))) return true;
-            if (const auto text = job.CaptionDue(window::Job::Clock::now())) {
-                caption = *text;
-                progressCaptions.push_back(*text);
-            }
+            waiting_ = true;
+            tick();
+            waiting_ = false;
             if (cancelWhen && cancelWhen(job)) {
                 job.Cancel();
                 return false;
@@ -69,6 +74,7 @@ public:
     std::string digest;
     std::string caption = window::frmMain::kCaption;
     std::string clipboard;
+    std::function<std::string()> clipboardReader;  // when set, read instead of `clipboard`, on the worker
     verify::Verdict verdict = verify::Verdict::kNone;
     std::string detail;        // the digest box's tooltip
     std::string browseResult;  // what the next browse dialog answers; "" is Cancel
@@ -79,6 +85,9 @@ public:
     int waits = 0;
     int busyDepth = 0;  // 0 whenever no handler runs: the wait cursor always goes away
     int busyPeak = 0;
+
+private:
+    bool waiting_ = false;
 };
 
 }  // namespace testsupport

@@ -149,10 +149,15 @@ Unprivileged::~Unprivileged() {
     if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();  // never carry on as the wrong user
 }
 
+std::string SumOf(const std::string& tool, const std::string& path) {
+    const ProcessResult result = Run({tool, "--", path});
+    const auto blank = result.output.find(' ');
+    if (result.exitCode != 0 || blank == std::string::npos) throw std::runtime_error(tool + " failed on " + path);
+    return result.output.substr(0, blank);
+}
+
 std::string Md5sumOf(const std::string& path) {
-    const ProcessResult result = Run({"md5sum", "--", path});
-    if (result.exitCode != 0 || result.output.size() < 32) throw std::runtime_error("md5sum failed on " + path);
-    return result.output.substr(0, 32);
+    return SumOf("md5sum", path);
 }
 
 }  // namespace testsupport

@@ -111,6 +111,8 @@ private:
     bool switched_ = false;
 };
 
+// Lowercase hex digest of a file from a reference tool: md5sum, sha1sum, sha256sum, sha512sum...
+std::string SumOf(const std::string& tool, const std::string& path);
 // Lowercase 32-digit digest of a file, from the md5sum tool.
 std::string Md5sumOf(const std::string& path);
 // The text with a-z raised to A-Z: a digest as the window shows it.

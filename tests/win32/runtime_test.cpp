@@ -1,6 +1,6 @@
 // The digest object and the Win32 runtime, in process: RFC 1321's vectors through the real
-// engine, the first-match lookup, file errors, the engine's atomic write, the settings store,
-// the documents folder and the narrowed library search.
+// engine, FIPS 180's through the system's CNG, the first-match lookup, file errors, the engine's atomic write, the
+// settings store, the documents folder and the narrowed library search.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,7 +15,6 @@
 #include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/library.h"
-#include "runtime/remote.h"
 #include "runtime/settings.h"
 #include "runtime/text.h"
 #include "shell/modSpecialFolders.h"
@@ -221,16 +220,27 @@ TEST(ReplaceFileTest, LinksPlantedAtTemporaryNamesAreNotWrittenThroughAndFailure
     }
 }
 
-TEST(RemoteLookupTest, UncPathsAreRemoteAndLocalDrivesAndRelativeNamesAreNot) {
+// The SHA digests come from the system's CNG, loaded from the system folder when first needed;
+// FIPS 180's own examples are the reference.
+TEST(PlatformDigestTest, ShaDigestsFromTheSystemMatchTheStandardsExamples) {
     const Folder dir;
-    for (const char* text : {"\\\\server\\share\\a.tar.gz", "//server/share/a", "\\\\?\\UNC\\server\\s\\a"}) {
-        EXPECT_TRUE(runtime::MayWaitOnNetwork(text)) << text;
-    }
-    // The current folder and the test's folders are on local drives.
-    for (const std::string& text :
-         {U8(dir / L"a.tar.gz"), "\\\\?\\" + U8(dir / L"a.tar.gz"), std::string("a.tar.gz")}) {
-        EXPECT_FALSE(runtime::MayWaitOnNetwork(text)) << text;
-    }
+    const clsMD5 md5;
+    const digest::Algorithm all[] = {digest::Algorithm::kSha1, digest::Algorithm::kSha256, digest::Algorithm::kSha384,
+                                     digest::Algorithm::kSha512};
+    dir.Write(L"abc", "abc");
+    const digest::FileDigests abc = md5.DigestFile(U8(dir / L"abc"), all, nullptr);
+    ASSERT_TRUE(abc.failed.empty()) << abc.failed[0].second;
+    const std::vector<std::pair<digest::Algorithm, std::string>> fips = {
+        {digest::Algorithm::kSha1, "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {digest::Algorithm::kSha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {digest::Algorithm::kSha384,
+         "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c825a7"},
+        {digest::Algorithm::kSha512,
+         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce"
+         "8"
+         "0e2a9ac94fa54ca49f"}};
+    EXPECT_EQ(abc.others, fips);
+    EXPECT_EQ(abc.md5, "900150983cd24fb0d6963f7d28e17f72");
 }
 
 TEST(ReadInterrupterTest, ReadBlockedOnAPipeEndsWhenInterrupted) {

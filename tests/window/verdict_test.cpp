@@ -19,11 +19,28 @@ using verify::Verdict;
 
 const std::string kMatches = "Pellwick \u2013 matches ", kDiffers = "Pellwick \u2013 DOES NOT MATCH ";
 
-// A folder with foo.tar.gz ("hello") and checksum files in which {h} and {H} stand for its digest
-// in lower and upper case, {w} for one digit off; "<dir>", "<fifo>" and "<locked>" make a folder,
-// a FIFO and an unreadable file.
+// A folder with foo.tar.gz ("hello") and checksum files in which {h} and {H} stand for its MD5
+// in lower and upper case, {w} for one digit off, {h1}, {h256}, {H256}, {h512} for its SHA-1,
+// SHA-256 and SHA-512 (from the reference tools) and {w1}, {w256}, {W256}, {w512} one digit off;
+// "<dir>", "<fifo>" and "<locked>" make a folder, a FIFO and an unreadable file.
 class VerdictTest : public ::testing::Test {
 protected:
+    VerdictTest() {
+        const std::string hello = dir_ / "hello";
+        testsupport::WriteFile(hello, "hello");
+        for (const auto& [tool, key] : {std::pair{"sha1sum", "1"}, {"sha256sum", "256"}, {"sha512sum", "512"}}) {
+            const std::string hex = testsupport::SumOf(tool, hello);
+            std::string other = hex;
+            other.back() = other.back() == '0' ? '1' : '0';
+            fills_.push_back({std::string("{h") + key + "}", hex});
+            fills_.push_back({std::string("{H") + key + "}", testsupport::AsciiUpper(hex)});
+            fills_.push_back({std::string("{w") + key + "}", other});
+            fills_.push_back({std::string("{W") + key + "}", testsupport::AsciiUpper(other)});
+        }
+        fills_.push_back({"{h}", hex_});
+        fills_.push_back({"{H}", digest_});
+        fills_.push_back({"{w}", other_});
+    }
     std::string Package(const std::vector<std::pair<std::string, std::string>>& files) {
         const std::string folder = dir_ / std::to_string(++count_);
         ::mkdir(folder.c_str(), 0755);
@@ -39,8 +56,10 @@ protected:
         return folder + "/foo.tar.gz";
     }
     std::string Filled(std::string text) const {
-        for (const auto& [from, to] : {std::pair{"{h}", hex_}, {"{H}", digest_}, {"{w}", other_}}) {
-            for (auto at = text.find(from); at != std::string::npos; at = text.find(from)) text.replace(at, 3, to);
+        for (const auto& [from, to] : fills_) {
+            for (auto at = text.find(from); at != std::string::npos; at = text.find(from)) {
+                text.replace(at, from.size(), to);
+            }
         }
         return text;
     }
@@ -50,6 +69,7 @@ protected:
                                                : Verdict::kMismatch;
     }
     testsupport::TempDir dir_;
+    std::vector<std::pair<std::string, std::string>> fills_;
     int count_ = 0;
     const std::string hex_ = "5d41402abc4b2a76b9719d911017c592", digest_ = testsupport::AsciiUpper(hex_),
                       other_ = "5d41402abc4b2a76b9719d911017c593";
@@ -57,10 +77,27 @@ protected:
 
 TEST_F(VerdictTest, SourcesBesideThePackageAndOnTheClipboardGiveTheCaption) {
     const std::string big(600 << 10, '#');
+    const std::string sha = " (SHA-256)";
     const struct {
         std::vector<std::pair<std::string, std::string>> files;
         std::string clipboard, caption;
     } cases[] = {
+        {{{"SHA256SUMS", "{h256}  foo.tar.gz\n"}}, "", kMatches + "SHA256SUMS" + sha},
+        {{{"SHA256SUMS", "{w256}  foo.tar.gz\n"}}, "", kDiffers + "SHA256SUMS" + sha},
+        {{{"sha512sums.txt", "SHA512 (foo.tar.gz) = {H512}\n"}}, "", kMatches + "sha512sums.txt (SHA-512)"},
+        {{{"SHA512SUMS", "SHA512 (foo.tar.gz) = {w512}\n"}}, "", kDiffers + "SHA512SUMS (SHA-512)"},
+        {{{"foo.tar.gz.sha1", "{h1}  foo.tar.gz\n"}}, "", kMatches + "foo.tar.gz.sha1 (SHA-1)"},
+        {{{"foo.tar.gz.sha256", "\xEF\xBB\xBF{W256}\r\n"}}, "", kDiffers + "foo.tar.gz.sha256" + sha},
+        {{{"MD5SUMS", "{h}  foo.tar.gz\n"}, {"SHA256SUMS", "{w256}  foo.tar.gz\n"}}, "", kDiffers + "SHA256SUMS" + sha},
+        {{{"CHECKSUMS", "{h}  foo.tar.gz\n{w256}  foo.tar.gz\n"}}, "", kDiffers + "CHECKSUMS" + sha},
+        {{{"CHECKSUMS", "{w}  foo.tar.gz\n{h256}  foo.tar.gz\n"}}, "", kDiffers + "CHECKSUMS"},         // its MD5 too
+        {{{"CHECKSUMS", "{w1}  foo.tar.gz\n{h256}  foo.tar.gz\n"}}, "", kMatches + "CHECKSUMS" + sha},  // not SHA-1
+        {{{"SHA256SUMS", "{h256}  foo.tar.gz\n"}}, "{H512}", kMatches + "SHA256SUMS" + sha + ", clipboard (SHA-512)"},
+        {{}, " {H256}\n", kMatches + "clipboard" + sha},
+        {{}, "{h256} *foo.tar.gz", kMatches + "clipboard" + sha},
+        {{}, "{w1}", kDiffers + "clipboard (SHA-1)"},
+        {{}, "{H256}0", "Pellwick"},  // 65 digits
+        {{}, "{h}  foo.tar.gz\n{h256}  foo.tar.gz\n", "Pellwick"},
         {{}, "", "Pellwick"},
         {{{"foo.tar.gz.md5", "{h}  foo.tar.gz\n"}}, "", kMatches + "foo.tar.gz.md5"},
         {{{"foo.tar.gz.md5", "\xEF\xBB\xBF{H}\r\n"}}, "", kMatches + "foo.tar.gz.md5"},
@@ -80,8 +117,8 @@ TEST_F(VerdictTest, SourcesBesideThePackageAndOnTheClipboardGiveTheCaption) {
         {{{"MD5SUMS", "\x01\xff\0\0garbage\n" + std::string(100000, 'x') + "\n{h}  foo.tar.gz\n"}},
          "",
          kMatches + "MD5SUMS"},
-        {{{"MD5SUMS", big + "\n" + big + "\n{w}  foo.tar.gz\n"}}, "", "Pellwick"},                      // beyond 1 MiB
-        {{{"MD5SUMS", std::string((1 << 20) - 45, '#') + "\n{w}  foo.tar.gz.sig\n"}}, "", "Pellwick"},  // cut there
+        {{{"MD5SUMS", "{h}  foo.tar.gz\n" + big + "\n" + big + "\n{w}  foo.tar.gz\n"}}, "", kDiffers + "MD5SUMS"},
+        {{{"MD5SUMS", std::string((1 << 20) - 45, '#') + "\n{w}  foo.tar.gz.sig\n"}}, "", "Pellwick"},
         {{{"MD5SUMS", "<dir>"}, {"md5sums", "<fifo>"}, {"foo.tar.gz.md5", "<locked>"}}, "", "Pellwick"},
         {{}, "  {H}\r\n", kMatches + "clipboard"},
         {{}, "{w}", kDiffers + "clipboard"},
@@ -104,6 +141,12 @@ TEST_F(VerdictTest, SourcesBesideThePackageAndOnTheClipboardGiveTheCaption) {
         EXPECT_EQ(view.caption, c.caption);
         EXPECT_EQ(view.verdict, VerdictOf(c.caption));
         EXPECT_EQ(view.detail.empty(), view.verdict == Verdict::kNone);
+        // Only where nothing stronger than SHA-1 was checked is that said.
+        const bool strong =
+            view.detail.find("(SHA-2") != std::string::npos || view.detail.find("(SHA-5") != std::string::npos;
+        EXPECT_EQ(view.detail.find("not deliberate tampering") != std::string::npos,
+                  view.verdict != Verdict::kNone && !strong)
+            << view.detail;
         EXPECT_TRUE(view.errors.empty()) << view.errors.front();
     }
 }
@@ -148,7 +191,7 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
         {{"foo.tar.gz"}, package, kMatches + "foo.tar.gz.md5"},
         {{"foo.tar.gz.md5"}, package, kMatches + "foo.tar.gz.md5"},      // named and beside: once
         {{"list.md5"}, package, kMatches + "list.md5, foo.tar.gz.md5"},  // "./foo.tar.gz" as the folder's
-        {{"MD5SUMS"}, folder + "MD5SUMS", "Pellwick"},                   // lists nothing that exists
+        {{"MD5SUMS"}, folder + "MD5SUMS", "Pellwick"},  // lists nothing that exists: said in a message box
         {{"foo.tar.gz", "list.md5"}, "", "Pellwick"},
     };
     for (const auto& c : cases) {
@@ -162,8 +205,10 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
             }
             EXPECT_EQ(view.fileName, c.fileName) << c.arguments[0];
             EXPECT_EQ(view.caption, c.caption) << c.arguments[0];
-            EXPECT_EQ(view.errors, c.arguments.size() > 1 ? std::vector<std::string>{window::frmMain::kUsage}
-                                                          : std::vector<std::string>{});
+            std::vector<std::string> errors;
+            if (c.arguments.size() > 1) errors = {window::frmMain::kUsage};
+            if (c.arguments[0] == "MD5SUMS" && !dropped) errors = {window::frmMain::NotDigested(folder + "MD5SUMS")};
+            EXPECT_EQ(view.errors, errors);
             // The named list goes on counting for the other package it lists.
             view.SetFileNameText(folder + "bar.tar.gz");
             EXPECT_EQ(view.caption, c.arguments[0] == "list.md5" ? kDiffers + "list.md5" : "Pellwick");

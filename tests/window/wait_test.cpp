@@ -1,16 +1,16 @@
 // Long digests and slow lookups behind the fake view: the work runs on a worker while the view
 // waits, the caption shows the progress, a cancel leaves the digest box empty, and errors come
-// back to the message box. The preloaded read-fault shim slows or fails the package's reads;
-// PELLWICK_TEST_SLOW_LOOKUP (set by ctest) slows lookups under a folder of the build tree.
+// back to the message box. The preloaded read-fault shim slows or fails the reads (and slows the
+// lookups) of the file a test names.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "runtime/remote.h"
 #include "tests/support/fake_view.h"
 #include "tests/support/test_support.h"
 
@@ -60,7 +60,8 @@ TEST_F(WaitTest, LongDigestShowsGrowingProgressAndACancelLeavesTheBoxEmptyWithou
         FakeView view;
         view.digest = "PREVIOUS";
         const auto start = Clock::now();
-        if (cancel) view.cancelWhen = [start](const window::Job&) { return Clock::now() - start > milliseconds(400); };
+        // After the lookup (slowed too) and the quiet 0.3 s of the digest.
+        if (cancel) view.cancelWhen = [start](const window::Job&) { return Clock::now() - start > milliseconds(600); };
         view.SetFileNameText(pkg);
         EXPECT_EQ(view.digest, cancel ? "" : shown);
         // Nine slowed reads take over a second: a cancelled wait does not wait for the work.
@@ -88,15 +89,10 @@ TEST_F(WaitTest, ReadErrorOnTheWorkerReachesTheMessageBox) {
 }
 
 TEST_F(WaitTest, SlowLookupIsWaitedForAndCancellingAbandonsIt) {
-    const char* hook = std::getenv("PELLWICK_TEST_SLOW_LOOKUP");
-    ASSERT_NE(hook, nullptr) << "ctest sets the slow-lookup hook";
-    const std::string text(hook);
-    const std::string folder = text.substr(text.find(':') + 1);
-    std::filesystem::create_directories(folder);
-    const std::string pkg = folder + "/remote.tar.gz";
-    testsupport::WriteFile(pkg, "remote");
+    const std::string pkg = home_.Package("remote.tar.gz", "remote");
     for (const bool cancel : {false, true}) {
         SCOPED_TRACE(cancel ? "abandoned" : "waited for");
+        Fault(pkg, "slow", 300);  // its lookup and its reads, as on a share slow to answer
         FakeView view;
         view.digest = "PREVIOUS";
         const auto start = Clock::now();
@@ -107,39 +103,54 @@ TEST_F(WaitTest, SlowLookupIsWaitedForAndCancellingAbandonsIt) {
         EXPECT_EQ(view.busyDepth, 0);
         EXPECT_TRUE(view.errors.empty());
     }
-    std::filesystem::remove_all(folder);
 }
 
-TEST(NetworkPathTest, MountTableAndPathsClassify) {
-    const std::string mountinfo =
-        "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-        "30 22 0:40 / /mnt/nfs rw shared:5 - nfs4 server:/export rw,vers=4.2\n"
-        "31 22 0:41 / /mnt/my\\040share rw - cifs //server/share rw\n"
-        "32 22 0:42 / /home/u/remote rw,nosuid - fuse.sshfs u@host: rw\n"
-        "33 22 0:43 / /net rw - autofs /etc/auto.net rw\n"
-        "34 22 8:17 / /media/usb rw - fuseblk /dev/sdb1 rw\n"
-        "35 22 0:44 / /proc rw - proc proc rw\n";
-    EXPECT_EQ(runtime::NetworkMountPoints(mountinfo),
-              (std::vector<std::string>{"/mnt/nfs", "/mnt/my share", "/home/u/remote", "/net"}));
-    const std::vector<std::string> mounts = runtime::NetworkMountPoints(mountinfo);
-    for (const char* path :
-         {"/mnt/nfs", "/mnt/nfs/a.tar.gz", "/mnt/my share/x", "/net/host/p.tar.gz", "/home/u/remote/"}) {
-        EXPECT_TRUE(runtime::UnderMountPoint(path, mounts)) << path;
+// A source that does not answer (a checksum file on a hung share, a clipboard owner that never
+// renders) is passed over after a second: the digest shows, with the other sources' verdict, and
+// the tooltip says what was passed over. Meanwhile nothing of the file named before shows.
+TEST_F(WaitTest, ASourceThatDoesNotAnswerIsPassedOverAndTheDigestShows) {
+    const std::string folder = home_.Packages() + "/hung";
+    std::filesystem::create_directories(folder);
+    const std::string pkg = folder + "/foo.tar.gz", hex = "5d41402abc4b2a76b9719d911017c592";
+    testsupport::WriteFile(pkg, "hello");
+    testsupport::WriteFile(folder + "/MD5SUMS", hex + "  foo.tar.gz\n");
+    testsupport::WriteFile(folder + "/SHA256SUMS", "0000  foo.tar.gz\n");
+    std::filesystem::create_directories(home_.Packages() + "/m");
+    const std::string matching = home_.Package("m/bar.tar.gz", "bar");
+    testsupport::WriteFile(home_.Packages() + "/m/bar.tar.gz.md5", testsupport::Md5sumOf(matching) + "\n");
+    const struct {
+        bool hungFile, hungClipboard;
+        std::string caption, passedOver;
+    } cases[] = {
+        {true, false, "Pellwick \u2013 matches MD5SUMS", "Passed over " + folder + "/SHA256SUMS: not read within 1 s"},
+        {false, true, "Pellwick \u2013 matches MD5SUMS", "Passed over the clipboard: not read within 1 s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.passedOver);
+        if (c.hungFile) Fault(folder + "/SHA256SUMS", "slow", 5000);
+        FakeView view;
+        view.SetFileNameText(matching);
+        ASSERT_EQ(view.caption, "Pellwick \u2013 matches bar.tar.gz.md5");
+        if (c.hungClipboard) {
+            view.clipboardReader = [] {
+                std::this_thread::sleep_for(std::chrono::seconds(5));
+                return std::string("5d41402abc4b2a76b9719d911017c592");
+            };
+        }
+        std::string shownDuring = "nothing polled";
+        view.cancelWhen = [&](const window::Job&) {
+            if (shownDuring == "nothing polled") shownDuring = view.caption + "|" + view.digest + "|" + view.detail;
+            return false;
+        };
+        const auto start = Clock::now();
+        view.SetFileNameText(pkg);
+        EXPECT_LT(Clock::now() - start, milliseconds(2500));
+        EXPECT_EQ(shownDuring, "Pellwick||") << "the verdict and digest of bar.tar.gz went at once";
+        EXPECT_EQ(view.digest, testsupport::AsciiUpper(hex));
+        EXPECT_EQ(view.caption, c.caption);
+        EXPECT_NE(view.detail.find(c.passedOver), std::string::npos) << view.detail;
+        ::unsetenv("PELLWICK_FAULT_ACTION");
     }
-    for (const char* path : {"/mnt/nfsx/a.tar.gz", "/mnt", "/media/usb/a.tar.gz", "/home/u/remotely"}) {
-        EXPECT_FALSE(runtime::UnderMountPoint(path, mounts)) << path;
-    }
-    EXPECT_TRUE(runtime::UnderMountPoint("/anything", {"/"})) << "a network root holds everything";
-    for (const char* unc : {"\\\\server\\share\\a.tar.gz", "//server/share/a", "\\/server/x", "\\\\?\\UNC\\server\\s",
-                            "//?/unc/server/share"}) {
-        EXPECT_TRUE(runtime::IsUncPath(unc)) << unc;
-    }
-    for (const char* local :
-         {"\\\\?\\C:\\a.tar.gz", "\\\\.\\C:\\a", "\\\\.\\pipe\\x", "C:\\a.tar.gz", "\\a.tar.gz", "\\\\", ""}) {
-        EXPECT_FALSE(runtime::IsUncPath(local)) << local;
-    }
-    // Nothing in this test's own folders is remote, so their lookups are never handed off.
-    EXPECT_FALSE(runtime::MayWaitOnNetwork(testsupport::TempDir().Path() + "/a.tar.gz"));
 }
 
 }  // namespace

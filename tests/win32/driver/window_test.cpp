@@ -70,7 +70,7 @@ TEST_F(StartupTest, FixedToolWindowAtTwipsGeometryWithLabelsTabOrderAndFocus) {
         {kIdFindFileName, L"Button", 6960, 120, 255, 255},
         {kIdFileName, L"Edit", 720, 120, 6135, 285},
         {kIdMD5, L"Edit", 720, 480, 6495, 285},
-        {kIdLabelMD5, L"Static", 120, 480, 615, 255},
+        {kIdLabel1, L"Static", 120, 480, 615, 255},
         {kIdLabelFile, L"Static", 120, 120, 615, 255},
     };
     for (const auto& e : expected) {
@@ -91,9 +91,9 @@ TEST_F(StartupTest, FixedToolWindowAtTwipsGeometryWithLabelsTabOrderAndFocus) {
 
     // Each label comes right before its box, which makes it the box's accessible name.
     EXPECT_EQ(::GetWindow(app.FileNameBox(), GW_HWNDPREV), app.Control(kIdLabelFile));
-    EXPECT_EQ(::GetWindow(app.DigestBox(), GW_HWNDPREV), app.Control(kIdLabelMD5));
+    EXPECT_EQ(::GetWindow(app.DigestBox(), GW_HWNDPREV), app.Control(kIdLabel1));
     EXPECT_EQ(WindowText(app.Control(kIdLabelFile)), L"File:");
-    EXPECT_EQ(WindowText(app.Control(kIdLabelMD5)), L"MD5:");
+    EXPECT_EQ(WindowText(app.Control(kIdLabel1)), L"MD5:");
 
     // Start-up: the documents folder, no digest, the focus in the digest box.
     EXPECT_TRUE(SameText(WithoutTrailingSeparator(app.FileName()), WithoutTrailingSeparator(DocumentsFolder())))

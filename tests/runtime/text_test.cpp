@@ -90,4 +90,29 @@ TEST(TextTest, ToUpperMapsUnitForUnit) {
     EXPECT_EQ(runtime::ToUpper(std::u16string(u"a\xD800z")), std::u16string(u"A\xD800Z"));
 }
 
+TEST(TextTest, NamesShowControlsAndBidiControlsAsEscapes) {
+    const struct {
+        std::string text, shown;
+    } cases[] = {
+        {"SHA256SUMS", "SHA256SUMS"},
+        {"\xCE\xA9 \xE4\xB8\xAD.txt", "\xCE\xA9 \xE4\xB8\xAD.txt"},  // "Ω 中.txt" as it is
+        {"evil\xE2\x80\xAE"
+         "txt.exe",
+         "evil<U+202E>txt.exe"},  // right-to-left override
+        {"a\xE2\x81\xA6"
+         "b\xE2\x81\xA9\xE2\x80\x8F"
+         "c",
+         "a<U+2066>b<U+2069><U+200F>c"},
+        {"line\nbreak\ttab\x7F", "line<U+000A>break<U+0009>tab<U+007F>"},
+        {"\xC2\x85"
+         "next\xE2\x80\xA8",
+         "<U+0085>next<U+2028>"},
+        {"bad\xFF"
+         "byte",
+         "bad\xEF\xBF\xBD"
+         "byte"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(runtime::Visible(c.text), c.shown) << c.text;
+}
+
 }  // namespace
