@@ -1,9 +1,10 @@
 #include "digest/clsMD5.h"
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "digest/engine_binding.h"
@@ -29,51 +30,60 @@ constexpr std::size_t kRingReads = 4;
 
 // The reads of one file, shared by the reader (which also feeds MD5) and one thread per other
 // digest. Read n goes to slot n % slots; a slot is read into again only once every digest thread
-// has taken it.
+// has taken it. Without other digests there is one slot and nothing to wait for.
 class Ring {
 public:
-    Ring(std::size_t slots, std::size_t hashers) : slots_(slots), taken_(hashers) {
+    Ring(std::size_t slots, std::size_t hashers) : slots_(slots), taken_(hashers, 0) {
         for (auto& slot : slots_) slot.bytes = std::make_unique_for_overwrite<unsigned char[]>(kReadChunk);
     }
 
     // The reader's slot for read n, once every digest thread is done with what it held.
     unsigned char* SlotForRead(std::uint64_t n) {
-        if (n >= slots_.size()) {
-            for (auto& taken : taken_) {
-                for (std::uint64_t t = taken.load(std::memory_order_acquire); t + slots_.size() <= n;
-                     t = taken.load(std::memory_order_acquire)) {
-                    taken.wait(t, std::memory_order_acquire);
-                }
-            }
+        if (!taken_.empty() && n >= slots_.size()) {
+            std::unique_lock<std::mutex> guard(lock_);
+            tookOne_.wait(guard, [&] {
+                return std::all_of(taken_.begin(), taken_.end(),
+                                   [&](std::uint64_t t) { return t + slots_.size() > n; });
+            });
         }
         return slots_[n % slots_.size()].bytes.get();
     }
     // Read n has `size` bytes; 0 ends the file.
     void Publish(std::uint64_t n, std::size_t size) {
-        slots_[n % slots_.size()].size = size;
-        published_.store(n + 1, std::memory_order_release);
-        published_.notify_all();
+        if (taken_.empty()) return;
+        {
+            const std::lock_guard<std::mutex> guard(lock_);
+            slots_[n % slots_.size()].size = size;
+            published_ = n + 1;
+        }
+        publishedOne_.notify_all();
     }
     void Stop() {
-        stopped_.store(true, std::memory_order_release);
-        published_.store(published_.load() + 1, std::memory_order_release);  // wakes them
-        published_.notify_all();
+        {
+            const std::lock_guard<std::mutex> guard(lock_);
+            stopped_ = true;
+        }
+        publishedOne_.notify_all();
     }
 
     // Runs on digest thread `index`: every read goes to `feed` until the end of the file or a stop.
     template <typename Feed>
     void Serve(std::size_t index, Feed feed) {
         for (std::uint64_t n = 0;; ++n) {
-            for (std::uint64_t p = published_.load(std::memory_order_acquire); p <= n;
-                 p = published_.load(std::memory_order_acquire)) {
-                published_.wait(p, std::memory_order_acquire);
+            std::size_t size = 0;
+            {
+                std::unique_lock<std::mutex> guard(lock_);
+                publishedOne_.wait(guard, [&] { return stopped_ || published_ > n; });
+                if (stopped_) return;
+                size = slots_[n % slots_.size()].size;
             }
-            if (stopped_.load(std::memory_order_acquire)) return;
-            const Slot& slot = slots_[n % slots_.size()];
-            if (slot.size == 0) return;
-            feed(slot.bytes.get(), slot.size);
-            taken_[index].store(n + 1, std::memory_order_release);
-            taken_[index].notify_one();
+            if (size == 0) return;
+            feed(slots_[n % slots_.size()].bytes.get(), size);
+            {
+                const std::lock_guard<std::mutex> guard(lock_);
+                taken_[index] = n + 1;
+            }
+            tookOne_.notify_one();
         }
     }
 
@@ -83,9 +93,11 @@ private:
         std::size_t size = 0;
     };
     std::vector<Slot> slots_;
-    std::vector<std::atomic<std::uint64_t>> taken_;  // reads each digest thread is done with
-    std::atomic<std::uint64_t> published_{0};
-    std::atomic<bool> stopped_{false};
+    std::mutex lock_;  // guards what follows, and each slot's size
+    std::condition_variable publishedOne_, tookOne_;
+    std::vector<std::uint64_t> taken_;  // reads each digest thread is done with
+    std::uint64_t published_ = 0;
+    bool stopped_ = false;
 };
 
 // One other digest in the making on its own thread.

@@ -11,7 +11,8 @@ namespace digest {
 void clsMD5::Class_Initialize() {
     // "/" even after a root directory's separator: the platform reads the doubled one fine.
     mEnginePath = runtime::ProgramDirectory() + "/" + runtime::kEngineFileName;
-    // The result is always True; the design names it, and nothing reads it.
+    // The write is best effort: its result is always True, and a failure shows at the first
+    // engine call instead.
     ExtractResourceToFile(mEnginePath, 101, "DLL");
 }
 

@@ -48,9 +48,7 @@ std::string DetailLine(const Expected& e, const std::string& actual, bool sameDi
                std::to_string(size);
     }
     if (sameDigest) return "Matches " + where + ": " + actual;
-    const std::string line = "DOES NOT MATCH " + where + ": " + e.digest;
-    // The MD5 computed is the one the digest box shows.
-    return e.algorithm == Algorithm::kMd5 ? line : line + "; computed " + actual;
+    return "DOES NOT MATCH " + where + ": " + e.digest + "; computed " + actual;
 }
 
 }  // namespace

@@ -109,7 +109,8 @@ private:
     bool verdictShown_ = false;      // a caption, colour or tooltip of a verdict shows
 };
 
-// True when the last seven characters of the name, uppercased, are ".TAR.GZ".
+// True when the name's last seven characters are ".tar.gz" in any letter case: no other character
+// uppercases to one of ".TAR.GZ", so comparing them so is comparing them uppercased.
 bool HasPackageSuffix(const std::string& foundName);
 
 // "Pellwick – 37%": the caption with the share done, rounded down.

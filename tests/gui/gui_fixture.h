@@ -1,12 +1,16 @@
-// The shared throwaway home, in the Qt types the GUI tests compare, and a helper to answer
-// modal dialogs.
+// What the GUI tests share: the throwaway home in the Qt types they compare, a helper to answer
+// modal dialogs, and the window under test with its boxes.
 #pragma once
 
+#include <QLineEdit>
+#include <QObject>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "tests/support/test_support.h"
+#include "window/main_window_qt.h"
 
 namespace guitest {
 
@@ -30,5 +34,27 @@ private:
 // Runs `answer` on the next modal widget that opens (polled from the event loop), so a
 // test can drive a dialog that blocks inside the code under test.
 void WhenModalOpens(std::function<void(QWidget*)> answer);
+
+// A test of the window: a fresh throwaway home for each test function, the window opened in it.
+class WindowTest : public QObject {
+    Q_OBJECT
+
+protected:
+    window::MainWindow& Open();
+    QLineEdit* FileBox() const { return window_->findChild<QLineEdit*>("txtFileName"); }
+    QLineEdit* DigestBox() const { return window_->findChild<QLineEdit*>("txtMD5"); }
+    void SetFile(const QString& path) { FileBox()->setText(path); }
+    // A package of nine reads, each slowed by the preloaded read-fault shim.
+    QString SlowPackage(const QString& name);
+    static constexpr int kSlowReadMs = 120;
+
+    std::unique_ptr<Sandbox> sandbox_;
+    std::unique_ptr<window::MainWindow> window_;
+    QByteArray slowContent_;
+
+private slots:
+    void init();
+    void cleanup();
+};
 
 }  // namespace guitest

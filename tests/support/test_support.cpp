@@ -99,6 +99,15 @@ std::string MachineSummary() {
             break;
         }
     }
+    // The caches, which decide how large a read still sits in them when it is digested.
+    std::string caches;
+    for (int index = 0;; ++index) {
+        const std::string dir = "/sys/devices/system/cpu/cpu0/cache/index" + std::to_string(index) + "/";
+        std::ifstream level(dir + "level"), type(dir + "type"), size(dir + "size");
+        std::string l, t, s;
+        if (!(level >> l) || !(type >> t) || !(size >> s)) break;
+        caches += " L" + l + (t == "Data" ? "d" : t == "Instruction" ? "i" : "") + " " + s;
+    }
     std::string load;
     std::ifstream loadavg("/proc/loadavg");
     loadavg >> load;  // the one-minute figure: other work on the machine skews every benchmark
@@ -107,7 +116,8 @@ std::string MachineSummary() {
     std::ostringstream out;
     out.precision(1);
     out << std::fixed << uts.sysname << " " << uts.release << " | " << ::sysconf(_SC_NPROCESSORS_ONLN) << " cores | "
-        << cpu << " | " << static_cast<double>(memKiB) / (1024.0 * 1024.0) << " GiB RAM | load " << load;
+        << cpu << " |" << (caches.empty() ? " caches unknown" : caches) << " | "
+        << static_cast<double>(memKiB) / (1024.0 * 1024.0) << " GiB RAM | load " << load;
     return out.str();
 }
 

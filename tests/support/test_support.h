@@ -121,7 +121,7 @@ std::string AsciiUpper(std::string text);
 // Seconds on the monotonic clock.
 double Now();
 
-// "Linux 6.1 | 2 cores | Intel(R) Xeon(R) ... | 23.5 GiB RAM | load 0.10": the machine the
+// "Linux 6.1 | 2 cores | AMD EPYC | L1d 32K ... L3 32768K | 23.5 GiB RAM | load 0.10": the machine the
 // figures come from, and how busy it was.
 std::string MachineSummary();
 

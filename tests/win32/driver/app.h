@@ -2,6 +2,7 @@
 // window messages and keystrokes.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "runtime/system_win32.h"
+#include "support.h"
 #include "window/controls_win32.h"
 
 namespace testwin {
@@ -80,6 +82,30 @@ private:
     const App& app_;
     std::wstring text_;
     std::thread thread_;
+};
+
+// One program serves every test of a suite: started in a folder of its own, with no stored
+// setting, once the suite's `Prepare(folder)` (if it has one) has put its files there.
+template <typename Suite>
+class OneProgramTest : public ::testing::Test {
+public:
+    static void Prepare(const TempTree&) {}
+
+protected:
+    static void SetUpTestSuite() {
+        SetInstallerDirectory(nullptr);
+        tree_ = new TempTree;
+        Suite::Prepare(*tree_);
+        app_ = new App(*tree_ / L"program");
+    }
+    static void TearDownTestSuite() {
+        delete app_;
+        delete tree_;
+    }
+    static std::wstring PathOf(const std::wstring& name) { return (*tree_ / name).wstring(); }
+
+    static inline TempTree* tree_ = nullptr;
+    static inline App* app_ = nullptr;
 };
 
 // The path of the program that the tests drive (given on the command line).

@@ -18,18 +18,8 @@ namespace testwin {
 namespace {
 
 // One program serves the cases that only name files.
-class DigestTest : public ::testing::Test {
+class DigestTest : public OneProgramTest<DigestTest> {
 protected:
-    static void SetUpTestSuite() {
-        SetInstallerDirectory(nullptr);
-        tree_ = new TempTree;
-        app_ = new App(*tree_ / L"program");
-    }
-    static void TearDownTestSuite() {
-        delete app_;
-        delete tree_;
-    }
-
     // A file with its own content; returns the digest the box should show.
     static std::wstring Package(const std::wstring& name, std::size_t size = 3000) {
         static unsigned seed = 100;
@@ -37,13 +27,7 @@ protected:
         WriteBytes(*tree_ / name, content);
         return Wide(SystemMd5(content));
     }
-    static std::wstring PathOf(const std::wstring& name) { return (*tree_ / name).wstring(); }
-
-    static TempTree* tree_;
-    static App* app_;
 };
-TempTree* DigestTest::tree_ = nullptr;
-App* DigestTest::app_ = nullptr;
 
 TEST_F(DigestTest, PackageInAnyLetterCaseShowsItsUppercaseDigest) {
     for (const std::wstring name : {L"lower.tar.gz", L"UPPER.TAR.GZ", L"Mixed.Tar.Gz", L".tar.gz"}) {

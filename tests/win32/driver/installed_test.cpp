@@ -67,8 +67,10 @@ TEST(Installed, RegistersOpenWithForPackages) {
     const UniqueKey command = OpenMachineKey(std::wstring(kApplicationKey) + L"\\shell\\open\\command");
     EXPECT_EQ(StringValue(command.Get(), nullptr), L"\"" + ProgramUnderTest().wstring() + L"\" \"%1\"");
     const UniqueKey types = OpenMachineKey(std::wstring(kApplicationKey) + L"\\SupportedTypes");
-    EXPECT_EQ(StringValue(types.Get(), L".gz"), L"");
-    EXPECT_EQ(StringValue(types.Get(), L".tgz"), L"");
+    for (const wchar_t* type : {L".gz", L".md5", L".sha1", L".sha256", L".sha512", L".dsc"}) {
+        EXPECT_EQ(StringValue(types.Get(), type), L"") << Narrow(type);
+    }
+    EXPECT_EQ(StringValue(types.Get(), L".tgz"), std::nullopt) << "never digested, so never offered";
 }
 
 TEST(Installed, HasOneUninstallEntryWithVersionAndPublisher) {

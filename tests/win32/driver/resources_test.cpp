@@ -185,5 +185,18 @@ TEST_F(ResourcesTest, EngineResourceIsTheLibraryWrittenBesideTheProgram) {
     }
 }
 
+// The program imports only libraries that the system loads from its own folder whatever lies
+// beside the program (its KnownDLLs), and the common controls its manifest binds; everything else
+// (CNG's bcrypt.dll) it loads from the system folder by itself. A copy planted beside the program
+// in a Downloads folder is then never loaded.
+TEST_F(ResourcesTest, ProgramImportsOnlyKnownDllsAndTheCommonControls) {
+    const std::set<std::string> allowed = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",    "imm32.dll",
+                                           "kernel32.dll", "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "rpcrt4.dll",
+                                           "shell32.dll",  "shlwapi.dll",  "user32.dll",   "ws2_32.dll"};
+    const PeTables pe = ReadPe(ReadBytes(ProgramUnderTest()));
+    EXPECT_FALSE(pe.imports.empty());
+    for (const auto& dll : pe.imports) EXPECT_TRUE(allowed.contains(dll)) << "imports " << dll;
+}
+
 }  // namespace
 }  // namespace testwin

@@ -1,7 +1,11 @@
 // The verdict in the Windows window: caption, the digest box's colour and tooltip, from checksum
-// files beside the package, the clipboard (set from this process), the command line and a drop.
+// files beside the package, the clipboard (set from this process), the command line and a drop;
+// the forms that publishers' tools write (made by those tools before the run); a clipboard owner
+// that does not answer.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -96,6 +100,106 @@ TEST(VerdictTest, ChecksumFilesTheClipboardTheCommandLineAndADrop) {
     app.DropFile((package.parent_path() / L"release.md5").wstring());
     EXPECT_TRUE(SameText(app.FileName(), package.wstring())) << Narrow(app.FileName());
     ExpectVerdict(app, kMatches + L"release.md5");
+}
+
+// The forms of tests/verify/make_forms.sh, as a line each: folder, package, checksum file,
+// algorithm and verdict, the folder given as Wine sees the build tree (Z:).
+std::vector<std::vector<std::string>> Forms() {
+    const char* list = std::getenv("PELLWICK_FORMS");
+    std::ifstream in(list != nullptr ? list : "");
+    std::vector<std::vector<std::string>> forms;
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        std::istringstream split(line);
+        for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+        if (fields.size() != 5) continue;
+        std::replace(fields[0].begin(), fields[0].end(), '/', '\\');
+        fields[0] = "Z:" + fields[0];
+        forms.push_back(fields);
+    }
+    return forms;
+}
+
+TEST(VerdictTest, FormsThatPublishersToolsWriteAndAChangedPackage) {
+    SetInstallerDirectory(nullptr);
+    const TempTree tree;
+    const App app(tree / L"program");
+    const auto forms = Forms();
+    ASSERT_FALSE(forms.empty()) << "ctest makes the forms first";
+    for (const auto& form : forms) {
+        SCOPED_TRACE(form[0]);
+        const auto folder = tree / Wide(form[0].substr(form[0].rfind('\\') + 1));
+        std::filesystem::create_directories(folder);
+        for (const auto& name : {form[1], form[2]}) {
+            std::filesystem::copy_file(Wide(form[0]) + L"\\" + Wide(name), folder / Wide(name));
+        }
+        const auto package = folder / Wide(form[1]);
+        const std::wstring source = Wide(form[2] + " (" + form[3] + ")");
+        app.SetFileName(package.wstring());
+        if (form[4] != "matches") {
+            EXPECT_EQ(WindowText(app.Window()), kDiffers + source);
+            continue;
+        }
+        EXPECT_EQ(WindowText(app.Window()), kMatches + source);
+        const bool signedList = form[2].ends_with("CHECKSUM") || form[2].ends_with(".dsc");
+        EXPECT_EQ(app.DigestTip().find(L"its signature was not verified") != std::wstring::npos, signedList);
+        std::string bytes = ReadBytes(package);
+        bytes[3] = static_cast<char>(bytes[3] ^ 1);
+        WriteBytes(package, bytes);
+        app.SetFileName(package.wstring());
+        EXPECT_EQ(WindowText(app.Window()), kDiffers + source);
+        if (form[2].ends_with(".dsc")) {
+            bytes[3] = static_cast<char>(bytes[3] ^ 1);
+            WriteBytes(package, bytes);
+            const App opened(tree / L"program2", folder, true, {Wide(form[2])});
+            EXPECT_TRUE(WaitFor([&] { return WindowText(opened.Window()) == kMatches + source; }));
+            EXPECT_TRUE(SameText(opened.FileName(), package.wstring())) << Narrow(opened.FileName());
+        }
+        // The clipboard's SHA-256, whole or one digit short.
+        if (form[2] == "SHASUMS256.txt") {
+            const std::string sha256 = ReadBytes(folder / L"SHASUMS256.txt").substr(0, 64);
+            SetClipboardText(Wide(sha256));
+            app.SetFileName(L"");
+            app.SetFileName(package.wstring());
+            EXPECT_EQ(WindowText(app.Window()), kDiffers + source + L", clipboard (SHA-256)");
+            SetClipboardText(Wide(sha256.substr(0, 63)));
+            app.SetFileName(package.wstring());
+            EXPECT_EQ(WindowText(app.Window()), kDiffers + source);
+            SetClipboardText(L"");
+        }
+    }
+}
+
+// An owner that renders the clipboard's text only when asked, and is then too busy to answer: the
+// digest still shows, after a second at most, and the tooltip says the clipboard was passed over.
+TEST(VerdictTest, AClipboardOwnerThatDoesNotAnswerHoldsUpNothing) {
+    SetInstallerDirectory(nullptr);
+    const TempTree tree;
+    WriteBytes(tree / L"foo.tar.gz", "hello");
+    WriteBytes(tree / L"foo.tar.gz.md5", Filled("{h}\n"));
+    const App app(tree / L"program");
+    HANDLE offered = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread owner([offered] {
+        const HWND window =
+            ::CreateWindowExW(0, L"STATIC", L"owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ::OpenClipboard(window);
+        ::EmptyClipboard();
+        ::SetClipboardData(CF_UNICODETEXT, nullptr);  // rendered when asked, by a thread that sleeps
+        ::CloseClipboard();
+        ::SetEvent(offered);
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+        ::DestroyWindow(window);
+    });
+    ::WaitForSingleObject(offered, 5000);
+    const auto start = std::chrono::steady_clock::now();
+    app.SetFileName((tree / L"foo.tar.gz").wstring());
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::milliseconds(2500));
+    EXPECT_EQ(app.Digest(), Wide(kDigest));
+    EXPECT_EQ(WindowText(app.Window()), kMatches + L"foo.tar.gz.md5");
+    EXPECT_NE(app.DigestTip().find(L"Passed over the clipboard"), std::wstring::npos) << Narrow(app.DigestTip());
+    owner.join();
+    ::CloseHandle(offered);
 }
 
 }  // namespace

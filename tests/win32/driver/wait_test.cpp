@@ -109,27 +109,14 @@ struct Probe {
     }
 };
 
-class WaitTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        SetInstallerDirectory(nullptr);
-        tree_ = new TempTree;
-        WriteSparse(*tree_ / L"one.tar.gz", kGiB);
-        WriteSparse(*tree_ / L"four.tar.gz", 4 * kGiB + 100);
-        WriteBytes(*tree_ / L"small.tar.gz", SampleContent(5000, 9));
-        app_ = new App(*tree_ / L"program");
+class WaitTest : public OneProgramTest<WaitTest> {
+public:
+    static void Prepare(const TempTree& tree) {
+        WriteSparse(tree / L"one.tar.gz", kGiB);
+        WriteSparse(tree / L"four.tar.gz", 4 * kGiB + 100);
+        WriteBytes(tree / L"small.tar.gz", SampleContent(5000, 9));
     }
-    static void TearDownTestSuite() {
-        delete app_;
-        delete tree_;
-    }
-    static std::wstring PathOf(const std::wstring& name) { return (*tree_ / name).wstring(); }
-
-    static TempTree* tree_;
-    static App* app_;
 };
-TempTree* WaitTest::tree_ = nullptr;
-App* WaitTest::app_ = nullptr;
 
 TEST_F(WaitTest, LongDigestAnswersShowsGrowingProgressDropsTypingAndSetsTheBoxBeforeReturning) {
     const std::wstring pkg = PathOf(L"one.tar.gz");
