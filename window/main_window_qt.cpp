@@ -179,8 +179,9 @@ std::function<std::string()> MainWindow::ClipboardReader() {
     // (one this window owns, Qt's offscreen one, Wayland's, read within Qt's own time limit) is
     // read here, as it is taken.
     if (QGuiApplication::platformName() == "xcb" && !clipboard->ownsClipboard()) {
+        // It gives up later than the sources' time limit, which passes it over and says so first.
         return [display = qEnvironmentVariable("DISPLAY").toStdString()] {
-            return x11::ReadClipboardText(display, verify::kClipboardLimit, verify::kSourceTimeLimit);
+            return x11::ReadClipboardText(display, verify::kClipboardLimit, 2 * verify::kSourceTimeLimit);
         };
     }
     const QByteArray text = clipboard->text().toUtf8();

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real program on a virtual X server with a package named by the setting, waits
 # for its window and saves a screenshot; fails when no window appears. With a verdict (match or
-# mismatch) it names instead a checksum file on the command line that lists the package with
-# its digest or with one digit changed. No window manager draws a title bar here, so the
+# mismatch) it names instead a SHA256SUMS on the command line that lists the package with its
+# SHA-256 or with one digit changed. No window manager draws a title bar here, so the
 # window's title, as the X server holds it, is written above the picture.
 #   screenshot.sh <program> <out.png> [match|mismatch]
 set -euo pipefail
@@ -15,23 +15,15 @@ printf 'release 1.0\n' > "$package"
 printf '[Settings]\nQRL_Dir=%s\n' "$package" > "$work/config/Quorrel/Quorrel.ini"
 arguments=()
 if [ -n "$verdict" ]; then
-  digest=$(md5sum "$package" | cut -c1-32)
-  [ "$verdict" = match ] || digest=${digest:0:31}$([ "${digest:31}" = 0 ] && echo 1 || echo 0)
-  printf '%s  release-1.0.tar.gz\n' "$digest" > "$work/home/Documents/MD5SUMS"
-  arguments=("$work/home/Documents/MD5SUMS")
+  digest=$(sha256sum "$package" | cut -c1-64)
+  [ "$verdict" = match ] || digest=${digest:0:63}$([ "${digest:63}" = 0 ] && echo 1 || echo 0)
+  printf '%s  release-1.0.tar.gz\n' "$digest" > "$work/home/Documents/SHA256SUMS"
+  arguments=("$work/home/Documents/SHA256SUMS")
 fi
 
-# A virtual X server on a display number it picks itself (-displayfd): probing for a free
-# number, as xvfb-run -a does, races with other servers starting at the same moment.
-Xvfb -displayfd 3 -screen 0 520x120x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 200); do
-  [ -s "$work/display" ] && break
-  sleep 0.05
-done
-[ -s "$work/display" ] || { echo "the virtual X server did not start"; exit 1; }
-export DISPLAY=:$(head -n 1 "$work/display")
+source "$(dirname "$0")/x_server.sh"
+trap 'stop_x_server; rm -rf "$work"' EXIT
+start_x_server "$work" 520x120x24
 
 HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work "$program" "${arguments[@]}" &
 pid=$!

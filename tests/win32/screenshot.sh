@@ -1,8 +1,8 @@
 #!/bin/sh
 # Starts Pellwick.exe with a package named in its setting, so the window opens showing a
 # digest, and saves pictures of the screen and of the window. With a verdict (match or
-# mismatch) it names instead an MD5SUMS on the command line that lists the package with its
-# digest or with one digit changed.
+# mismatch) it names instead a SHA256SUMS on the command line that lists the package with its
+# SHA-256 or with one digit changed.
 #   screenshot.sh <Pellwick.exe> <output folder> [match|mismatch]
 set -eu
 exe=$1
@@ -20,15 +20,15 @@ head -c 300000 /dev/urandom > "$data/pellwick-1.0.tar.gz"
 package=$(winepath -w "$data/pellwick-1.0.tar.gz")
 wine reg add 'HKCU\Software\Quorrel\Settings' /v QRL_Dir /t REG_SZ /d "$package" /f >/dev/null 2>&1
 expected=$(md5sum "$data/pellwick-1.0.tar.gz" | cut -c1-32)
-listed=$expected
+listed=$(sha256sum "$data/pellwick-1.0.tar.gz" | cut -c1-64)
 if [ "$verdict" = mismatch ]; then
-  last=$(printf %s "$expected" | cut -c32)
-  listed=$(printf %s "$expected" | cut -c1-31)$([ "$last" = 0 ] && echo 1 || echo 0)
+  last=$(printf %s "$listed" | cut -c64)
+  listed=$(printf %s "$listed" | cut -c1-63)$([ "$last" = 0 ] && echo 1 || echo 0)
 fi
 set --
 if [ -n "$verdict" ]; then
-  printf '%s  pellwick-1.0.tar.gz\r\n' "$listed" > "$data/MD5SUMS"
-  set -- "$(winepath -w "$data/MD5SUMS")"
+  printf '%s  pellwick-1.0.tar.gz\r\n' "$listed" > "$data/SHA256SUMS"
+  set -- "$(winepath -w "$data/SHA256SUMS")"
 fi
 wine "$out/program/Pellwick.exe" "$@" >/dev/null 2>&1 &
 app=$!
