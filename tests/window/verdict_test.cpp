@@ -98,6 +98,19 @@ TEST_F(VerdictTest, SourcesBesideThePackageAndOnTheClipboardGiveTheCaption) {
         {{}, "{w1}", kDiffers + "clipboard (SHA-1)"},
         {{}, "{H256}0", "Pellwick"},  // 65 digits
         {{}, "{h}  foo.tar.gz\n{h256}  foo.tar.gz\n", "Pellwick"},
+        // Broken forms give no verdict from the broken part; a size that differs is a mismatch.
+        {{{"foo.tar.gz.sha256", "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n- {h256}  foo.tar.gz\n"}},
+         "",
+         "Pellwick"},  // cut before its signature: plain lines
+        {{{"p.dsc", "Checksums-Sha256:\n {h256} 5x foo.tar.gz\n {h256} 5 foo.tar.gz extra\n"}}, "", "Pellwick"},
+        {{{"p.dsc", "Files:\n {h} 4 foo.tar.gz\n"}}, "", kDiffers + "p.dsc"},
+        {{{"foo.tar.gz.sha512", "foo.tar.gz: 2CF24DBA 5FB0A30E\n            26E83B2A\n"}}, "", "Pellwick"},
+        {{{"foo.tar.gz.md5", "\xFF\xFE{H}\x41"}}, "", "Pellwick"},  // UTF-16 read as bytes would be no digest
+        {{{"a\xE2\x80\xAE"
+           "checksums.txt",
+           "{h}  foo.tar.gz\n"}},
+         "",
+         kMatches + "a<U+202E>checksums.txt"},
         {{}, "", "Pellwick"},
         {{{"foo.tar.gz.md5", "{h}  foo.tar.gz\n"}}, "", kMatches + "foo.tar.gz.md5"},
         {{{"foo.tar.gz.md5", "\xEF\xBB\xBF{H}\r\n"}}, "", kMatches + "foo.tar.gz.md5"},
@@ -178,6 +191,7 @@ TEST_F(VerdictTest, TheVerdictGoesWithItsDigestOnly) {
 
 TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
     const std::string package = Package({{"bar.tar.gz", "bar"},
+                                         {"pkg.tgz", "tgz"},
                                          {"list.md5", "{h}  missing.tar.gz\n{h}  ./foo.tar.gz\n{h}  bar.tar.gz\n"},
                                          {"foo.tar.gz.md5", "{H}\n"},
                                          {"MD5SUMS", "{h}  missing.tar.gz\n"}});
@@ -192,6 +206,7 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
         {{"foo.tar.gz.md5"}, package, kMatches + "foo.tar.gz.md5"},      // named and beside: once
         {{"list.md5"}, package, kMatches + "list.md5, foo.tar.gz.md5"},  // "./foo.tar.gz" as the folder's
         {{"MD5SUMS"}, folder + "MD5SUMS", "Pellwick"},  // lists nothing that exists: said in a message box
+        {{"pkg.tgz"}, folder + "pkg.tgz", "Pellwick"},  // never digested: said too
         {{"foo.tar.gz", "list.md5"}, "", "Pellwick"},
     };
     for (const auto& c : cases) {
@@ -207,7 +222,9 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
             EXPECT_EQ(view.caption, c.caption) << c.arguments[0];
             std::vector<std::string> errors;
             if (c.arguments.size() > 1) errors = {window::frmMain::kUsage};
-            if (c.arguments[0] == "MD5SUMS" && !dropped) errors = {window::frmMain::NotDigested(folder + "MD5SUMS")};
+            if ((c.arguments[0] == "MD5SUMS" || c.arguments[0] == "pkg.tgz") && !dropped) {
+                errors = {window::frmMain::NotDigested(folder + c.arguments[0])};
+            }
             EXPECT_EQ(view.errors, errors);
             // The named list goes on counting for the other package it lists.
             view.SetFileNameText(folder + "bar.tar.gz");
