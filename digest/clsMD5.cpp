@@ -181,7 +181,6 @@ FileDigests clsMD5::DigestFile(const std::string& FileName, std::span<const Algo
             got -= take;
             if (carried < kBlock) continue;
             update(&context, carry, kBlock);
-            carried = 0;
         }
         const std::size_t whole = got - got % kBlock;
         for (std::size_t at = 0; at < whole; at += kBlock) update(&context, bytes + at, kBlock);

@@ -158,7 +158,7 @@ std::optional<std::string> SettledFolderStamp(const std::string& folder) {
     ::GetSystemTimeAsFileTime(&now);
     const auto ticks = [](const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
     const std::uint64_t written = ticks(info.ftLastWriteTime);
-    if (ticks(now) < written + 2 * 10'000'000) return std::nullopt;  // 100 ns ticks
+    if (ticks(now) < written + std::uint64_t{20'000'000}) return std::nullopt;  // two seconds of 100 ns
     return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
            std::to_string(info.nFileIndexLow) + ":" + std::to_string(written);
 }

@@ -141,6 +141,7 @@ std::vector<std::string> ChecksumFilesBeside(const std::string& packagePath, con
     std::sort(ranked.begin(), ranked.end());
     if (ranked.size() > kMostChecksumFiles) ranked.resize(kMostChecksumFiles);
     std::vector<std::string> paths;
+    paths.reserve(ranked.size());
     for (const auto& [rank, name] : ranked) paths.push_back(runtime::JoinPath(folder, name));
     return paths;
 }

@@ -55,20 +55,20 @@ void ChecksumText::Feed(std::string_view bytes) {
 }
 
 void ChecksumText::DecideEncoding() {
-    std::string_view head = head_;
+    std::string head;
+    head.swap(head_);
+    std::size_t mark = 0;
     encoding_ = Encoding::kUtf8;
     if (head.starts_with("\xEF\xBB\xBF")) {
-        head.remove_prefix(3);
+        mark = 3;
     } else if (head.starts_with("\xFF\xFE")) {
         encoding_ = Encoding::kUtf16Le;
-        head.remove_prefix(2);
+        mark = 2;
     } else if (head.starts_with("\xFE\xFF")) {
         encoding_ = Encoding::kUtf16Be;
-        head.remove_prefix(2);
+        mark = 2;
     }
-    const std::string rest(head);
-    head_.clear();
-    Decode(rest);
+    Decode(std::string_view(head).substr(mark));
 }
 
 void ChecksumText::End() {

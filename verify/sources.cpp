@@ -76,8 +76,8 @@ void StartReader(const std::shared_ptr<Stage>& stage, std::size_t order, std::st
 // "1", "0.5": the limit as the tooltip says it.
 std::string Seconds(std::chrono::milliseconds limit) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(limit.count()) / 1000);
-    return text;
+    const int n = std::snprintf(text, sizeof text, "%g", static_cast<double>(limit.count()) / 1000);
+    return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
 Read ReadFileSource(const std::string& path, const SourcesRequest& request, const std::function<bool()>& stop) {

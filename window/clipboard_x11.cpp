@@ -65,7 +65,7 @@ std::string ReadClipboardText(const std::string& display, std::size_t limit, std
         pollfd wait{xcb_get_file_descriptor(c), POLLIN, 0};
         ::poll(&wait, 1, static_cast<int>(left) + 1);
     }
-    if (notified->property == XCB_ATOM_NONE) return "";  // no text, or no owner
+    if (!notified || notified->property == XCB_ATOM_NONE) return "";  // no text, or no owner
     // One 32-bit unit more than the limit tells a longer text from one that fits.
     const Reply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(c,
