@@ -3,8 +3,11 @@
 // best, found first by trying 32 KiB to 1 MiB), on one large file held in the page cache. All
 // run as child processes, in alternation, so that all pay the same start-up and drift in the
 // machine's speed falls on all alike. Exits non-zero when the digests differ.
+// With --sha: what checking a SHA-256 costs instead, Pellwick's MD5 and SHA-256 from one read
+// against its MD5 alone, its SHA-256 (the platform's crypto) against openssl dgst -sha256, and
+// its MD5 against md5sum.
 //
-//   bench_digest_throughput [--mib N] [--runs N] [--program DIGEST_PROGRAM]
+//   bench_digest_throughput [--sha] [--mib N] [--runs N] [--program DIGEST_PROGRAM]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,11 +26,13 @@ struct Options {
     std::uint64_t mib = 1024;
     int runs = 7;
     std::string program = PELLWICK_DIGEST_PROGRAM;
+    bool sha = false;
 };
 
 Options Parse(int argc, char** argv) {
     Options o;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    o.sha = argc > 1 && std::strcmp(argv[1], "--sha") == 0;
+    for (int i = o.sha ? 2 : 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--mib") == 0) o.mib = std::strtoull(argv[i + 1], nullptr, 10);
         if (std::strcmp(argv[i], "--runs") == 0) o.runs = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--program") == 0) o.program = argv[i + 1];
@@ -36,16 +41,62 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-// The digest a run printed, checked against the one every run must print.
+// The digests a run printed (openssl's after its "= "), checked against those every run of the
+// same kind must print.
 void Check(const testsupport::ProcessResult& run, const char* who, std::string& agreed) {
-    if (run.exitCode != 0 || run.output.size() < 32) {
+    std::string digest = run.output.substr(run.output.find("= ") == std::string::npos ? 0 : run.output.find("= ") + 2);
+    digest = testsupport::AsciiUpper(digest.substr(0, digest.find_first_of("\n(")));
+    if (run.exitCode != 0 || digest.size() < 32) {
         throw std::runtime_error(std::string(who) + " failed (exit " + std::to_string(run.exitCode) + ")");
     }
-    const std::string digest = testsupport::AsciiUpper(run.output.substr(0, 32));
     if (agreed.empty()) agreed = digest;
     if (digest != agreed) {
         throw std::runtime_error(std::string("DIGESTS DIFFER: ") + who + " printed " + digest + ", expected " + agreed);
     }
+}
+
+struct Timed {
+    const char* who;
+    std::vector<std::string> argv;
+    std::string agreed;  // what each run must print
+    std::vector<double> wall, cpu;
+};
+
+// The programs in alternation, an untimed round first to bring the file and them into the cache.
+void RunAlternately(std::vector<Timed>& timed, int runs) {
+    for (int i = -1; i < runs; ++i) {
+        if (i >= 0) std::printf("run %d:", i + 1);
+        for (auto& t : timed) {
+            const auto r = testsupport::Run(t.argv, kStderrPassesThrough);
+            Check(r, t.who, t.agreed);
+            if (i < 0) continue;
+            t.wall.push_back(r.seconds);
+            t.cpu.push_back(r.cpuSeconds);
+            std::printf(" %s %.3f s (CPU %.3f s)", t.who, r.seconds, r.cpuSeconds);
+        }
+        if (i >= 0) std::printf("\n");
+        std::fflush(stdout);
+    }
+}
+
+// The three figures of a SHA-256's cost, each a ratio of median times.
+void ReportSha(const std::string& file, const Options& options) {
+    const std::string md5 = testsupport::AsciiUpper(testsupport::Md5sumOf(file)),
+                      sha256 = testsupport::AsciiUpper(testsupport::SumOf("sha256sum", file));
+    std::vector<Timed> timed = {
+        {"md5 alone", {options.program, file}, md5, {}, {}},
+        {"md5+sha256", {options.program, "--also", "sha256", file}, md5 + " " + sha256, {}, {}},
+        {"sha256", {options.program, "--only", "sha256", file}, sha256, {}, {}},
+        {"openssl dgst -sha256", {"openssl", "dgst", "-sha256", file}, sha256, {}, {}},
+        {"md5sum", {"md5sum", "--", file}, md5, {}, {}}};
+    RunAlternately(timed, options.runs);
+    const auto median = [&timed](int i) { return testsupport::Median(timed[static_cast<std::size_t>(i)].wall); };
+    std::printf("\n%llu MiB file in the page cache, median of %d runs each\n",
+                static_cast<unsigned long long>(options.mib), options.runs);
+    std::printf("md5+sha256 / md5 alone: %.3f\n", median(1) / median(0));
+    std::printf("sha256 / openssl dgst -sha256: %.3f\n", median(2) / median(3));
+    std::printf("md5 alone / md5sum: %.3f\n", median(0) / median(4));
+    std::printf("targets: <= 1.05 and <= 1.10; the last as without a SHA-256 (the throughput benchmark)\n");
 }
 
 }  // namespace
@@ -59,13 +110,12 @@ int main(int argc, char** argv) {
         std::printf("writing %llu MiB of pseudo-random bytes...\n", static_cast<unsigned long long>(options.mib));
         std::fflush(stdout);
         const std::string file = scratch.WriteRandomFile("package.tar.gz", bytes, 0x5eed);
-
-        const std::vector<std::string> md5sum{"md5sum", "--", file};
-        const std::vector<std::string> pellwick{options.program, file};
-        std::string agreed;
-        // Untimed: brings the file and the programs into the cache and puts the engine in place.
-        Check(testsupport::Run(md5sum, kStderrPassesThrough), "md5sum", agreed);
-        Check(testsupport::Run(pellwick, kStderrPassesThrough), "Pellwick", agreed);
+        if (options.sha) {
+            ReportSha(file, options);
+            return 0;
+        }
+        std::string agreed = testsupport::AsciiUpper(testsupport::Md5sumOf(file));
+        Check(testsupport::Run({options.program, file}), "Pellwick", agreed);  // puts the engine in place
 
         // The engine's ceiling: its best read size on this machine, two tries each.
         std::size_t best = 0;
@@ -80,28 +130,16 @@ int main(int argc, char** argv) {
             }
             const double seconds = testsupport::Median(tries);
             std::printf(" %zu KiB %.0f MB/s,", size >> 10, static_cast<double>(bytes) / 1e6 / seconds);
-            if (best == 0 || seconds < bestSeconds) best = size, bestSeconds = seconds;
+            if (best == 0 || seconds < bestSeconds) {
+                best = size;
+                bestSeconds = seconds;
+            }
         }
         std::printf(" best %zu KiB\n", best >> 10);
-        const std::vector<std::string> ceiling{ENGINE_CEILING_PROGRAM, file, std::to_string(best)};
-
-        struct Timed {
-            const char* who;
-            const std::vector<std::string>* argv;
-            std::vector<double> wall, cpu;
-        } timed[] = {{"md5sum", &md5sum, {}, {}}, {"engine", &ceiling, {}, {}}, {"Pellwick", &pellwick, {}, {}}};
-        for (int i = 0; i < options.runs; ++i) {
-            std::printf("run %d:", i + 1);
-            for (auto& t : timed) {
-                const auto r = testsupport::Run(*t.argv, kStderrPassesThrough);
-                Check(r, t.who, agreed);
-                t.wall.push_back(r.seconds);
-                t.cpu.push_back(r.cpuSeconds);
-                std::printf(" %s %.3f s (CPU %.3f s)", t.who, r.seconds, r.cpuSeconds);
-            }
-            std::printf("\n");
-            std::fflush(stdout);
-        }
+        std::vector<Timed> timed = {{"md5sum", {"md5sum", "--", file}, agreed, {}, {}},
+                                    {"engine", {ENGINE_CEILING_PROGRAM, file, std::to_string(best)}, agreed, {}, {}},
+                                    {"Pellwick", {options.program, file}, agreed, {}, {}}};
+        RunAlternately(timed, options.runs);
 
         const double mb = static_cast<double>(bytes) / 1e6;
         const double m = testsupport::Median(timed[0].wall), e = testsupport::Median(timed[1].wall),

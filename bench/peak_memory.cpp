@@ -2,7 +2,7 @@
 // 4 GiB (sparse) file, each in a child process whose peak resident size the kernel reports
 // (through the small launcher bench_peak_rss), with md5sum on the same files as the
 // reference. The digest reads in fixed pieces, so the two peaks should match. Exits non-zero
-// when a digest differs from md5sum's.
+// when a digest differs from md5sum's. Then the same with a SHA-256 computed from the same reads.
 //
 //   bench_peak_memory [--runs N] [--program DIGEST_PROGRAM]
 #include <cstdio>
@@ -83,6 +83,10 @@ int main(int argc, char** argv) {
         std::printf("  Pellwick 4 GiB - 64 MiB: %+.0f KiB  (target within 1024 KiB: %s)\n", diff,
                     diff <= 1024 && diff >= -1024 ? "met" : "NOT MET");
         std::printf("  md5sum   4 GiB - 64 MiB: %+.0f KiB\n", b.md5sumKiB - a.md5sumKiB);
+        const double withSha[] = {RunMeasured({program, "--also", "sha256", small}).peakKiB,
+                                  RunMeasured({program, "--also", "sha256", large}).peakKiB};
+        std::printf("  with a SHA-256 too: 64 MiB %.0f KiB, 4 GiB %.0f KiB (%+.0f KiB)\n", withSha[0], withSha[1],
+                    withSha[1] - withSha[0]);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_peak_memory: %s\n", e.what());
