@@ -9,7 +9,7 @@ licence=$3
 out=$4
 rm -rf "$out"
 mkdir -p "$out/unpacked"
-cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
+cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
 zip=$(ls "$out"/Pellwick-*.zip)
 (cd "$out/unpacked" && cmake -E tar xf "$zip")
 top=$out/unpacked/$(ls "$out/unpacked")
