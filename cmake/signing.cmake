@@ -1,17 +1,18 @@
 # Authenticode signing of the Windows program, its engine and its installer, when a certificate
-# is given in the environment (or with -D) as the build is configured; later configurations
-# remember it. PELLWICK_SIGN_PFX names the PKCS#12 file, PELLWICK_SIGN_PASS_FILE a file holding
-# its password; PELLWICK_SIGN_PASS, the password itself, is read from the environment each time
+# is given in the environment as the build is configured (each configuration asks it anew, so
+# a certificate given once never signs a later build unasked; -D gives a lasting one).
+# PELLWICK_SIGN_PFX names the PKCS#12 file, PELLWICK_SIGN_PASS_FILE a file holding its
+# password; PELLWICK_SIGN_PASS, the password itself, is read from the environment each time
 # something is signed and stored nowhere. PELLWICK_SIGN_TIMESTAMP_URL names a time-stamp server.
 # Without a certificate nothing is signed.
-foreach(name PELLWICK_SIGN_PFX PELLWICK_SIGN_PASS_FILE PELLWICK_SIGN_TIMESTAMP_URL)
-  if(DEFINED ENV{${name}})
-    set(${name} "$ENV{${name}}" CACHE STRING "" FORCE)
-  endif()
-endforeach()
 set(PELLWICK_SIGN_PFX "" CACHE STRING "PKCS#12 file whose certificate signs the Windows images and installer")
 set(PELLWICK_SIGN_PASS_FILE "" CACHE STRING "File holding that file's password (or PELLWICK_SIGN_PASS when signing)")
 set(PELLWICK_SIGN_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamp server for the signatures (none: no time stamp)")
+foreach(name PELLWICK_SIGN_PFX PELLWICK_SIGN_PASS_FILE PELLWICK_SIGN_TIMESTAMP_URL)
+  if(DEFINED ENV{${name}})
+    set(${name} "$ENV{${name}}")
+  endif()
+endforeach()
 
 if(WIN32 AND PELLWICK_SIGN_PFX)
   foreach(name PELLWICK_SIGN_PFX PELLWICK_SIGN_PASS_FILE)
