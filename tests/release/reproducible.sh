@@ -21,8 +21,9 @@ fail() { echo "reproducible: $*" >&2; exit 1; }
 unset SOURCE_DATE_EPOCH PELLWICK_SIGN_PFX PELLWICK_SIGN_PASS PELLWICK_SIGN_PASS_FILE PELLWICK_GPG_KEY
 
 mkdir -m 700 "$GNUPGHOME"
-gpg --batch --quiet --passphrase '' --quick-gen-key 'Pellwick release test <release@pellwick.invalid>' ed25519 sign 1d
+gpg --batch --passphrase '' --quick-gen-key 'Pellwick release test <release@pellwick.invalid>' ed25519 sign 1d 2>/dev/null
 key=$(gpg --batch --with-colons --list-keys | awk -F: '$1 == "fpr" { print $10; exit }')
+[ -n "$key" ] || fail "gpg made no key"
 
 # build <clone> <umask> <locale> <time zone> [VARIABLE=value...]: the packages of both platforms
 # from a clone of the commit, with only what they need (no tests).
