@@ -1,8 +1,8 @@
 // The program as the Windows installer leaves it (Installed.*): registered for "Open with", one
-// uninstall entry, and an installed copy that digests; and no registration once it is removed
-// (Removed.*). tests/win32/installer.sh installs and removes it between the runs, checks the
-// files, the shortcut and the engine's file itself, and names the version it expects in
-// PELLWICK_EXPECTED_VERSION.
+// uninstall entry, and an installed copy that digests and whose engine is the image it carries;
+// and no registration once it is removed (Removed.*). tests/win32/installer.sh installs and
+// removes it between the runs, checks the files, the shortcut and the engine's file itself, and
+// names the version it expects in PELLWICK_EXPECTED_VERSION.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -85,6 +85,15 @@ TEST(Installed, Digests) {
     const App app(ProgramUnderTest().parent_path(), tree.Path(), /*copyProgram=*/false);
     app.SetFileName((tree / L"release-2.0.tar.gz").wstring());
     EXPECT_EQ(Narrow(app.Digest()), SystemMd5(package));
+}
+
+// The program never rewrites an engine that is its own image, signed or not.
+TEST(Installed, EngineIsTheImageTheProgramCarries) {
+    const UniqueModule program(::LoadLibraryExW(ProgramUnderTest().c_str(), nullptr,
+                                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(program.Valid());
+    EXPECT_EQ(ReadBytes(ProgramUnderTest().parent_path() / L"md5.dll"),
+              ResourceBytes(program.Get(), L"DLL", 101, 1033));
 }
 
 TEST(Removed, LeavesNoRegistration) {
