@@ -1,7 +1,7 @@
 # Part of package.cmake: the Debian package pellwick_VERSION_ARCH.deb from the staged tree,
 # with the control file and md5sums written here and dpkg-deb packing it: every entry owned by
-# root, in sorted order, dated SOURCE_DATE_EPOCH, compressed on one thread (xz's output
-# depends on how many there are).
+# root, in sorted order, dated SOURCE_DATE_EPOCH, and compressed by one thread, so that the
+# number of cores a machine has never has a say.
 foreach(tool dpkg-deb dpkg-shlibdeps)
   find_program(path_of_${tool} ${tool} REQUIRED)
 endforeach()

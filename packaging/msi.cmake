@@ -3,6 +3,7 @@
 # product and package codes are named after what the installer holds, and wixl runs on a clock
 # stopped at SOURCE_DATE_EPOCH for the dates of its summary information; the cabinet's file
 # times are those the staging was given.
+
 # Windows Installer compares only the first three fields of a version. The installed copies
 # this one replaces are those below the next third field, so that another build of the same
 # three fields replaces the installed one too instead of installing beside it.

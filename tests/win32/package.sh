@@ -30,11 +30,10 @@ tail -n "$lines" "$top/THIRD-PARTY-NOTICES.txt" | cmp - "$copying" || {
 if [ -n "$pfx" ]; then
   # The password as the build takes it: from the file, or else from PELLWICK_SIGN_PASS.
   if [ -n "${6:-}" ]; then pass=file:$6; else pass=env:PELLWICK_SIGN_PASS; fi
-  openssl pkcs12 -in "$pfx" -passin "$pass" -nokeys -clcerts -out "$out/signer.pem"
+  openssl pkcs12 -in "$pfx" -passin "$pass" -nokeys -out "$out/signer.pem"
   for file in "$top/Pellwick.exe" "$top/md5.dll" "$out"/Pellwick-*-x64.msi; do
     osslsigncode verify -CAfile "$out/signer.pem" -in "$file" >"$out/verify.log" 2>&1 || {
       cat "$out/verify.log" >&2; echo "the signature of $(basename "$file") does not verify" >&2; exit 1; }
   done
-  echo "signatures of Pellwick.exe, md5.dll and $(basename "$out"/Pellwick-*-x64.msi) verified"
 fi
 echo "$(basename "$zip"): Pellwick.exe, md5.dll, the licence and libmd's notice"

@@ -1,8 +1,8 @@
 // The program as the Windows installer leaves it (Installed.*): registered for "Open with", one
-// uninstall entry, and an installed copy that digests and whose engine is the image it carries;
-// and no registration once it is removed (Removed.*). tests/win32/installer.sh installs and
-// removes it between the runs, checks the files, the shortcut and the engine's file itself, and
-// names the version it expects in PELLWICK_EXPECTED_VERSION.
+// uninstall entry, and an installed copy that digests; and no registration once it is removed
+// (Removed.*). tests/win32/installer.sh installs and removes it between the runs, checks the
+// files, the shortcut and the engine's file itself, and names the version it expects in
+// PELLWICK_EXPECTED_VERSION.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
