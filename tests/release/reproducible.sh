@@ -43,7 +43,7 @@ for packages in linux/package windows/package; do
     (cd "$tree/build/$packages" && sha256sum --quiet -c SHA256SUMS && md5sum --quiet -c MD5SUMS) ||
       fail "$tree/build/$packages: the lists do not check"
   done
-  gpg --batch --quiet --verify "$first/build/$packages/SHA256SUMS.asc" 2>/dev/null || fail "$packages: bad signature"
+  gpg --batch --quiet --verify "$first/build/$packages/"SHA256SUMS{.asc,} 2>/dev/null || fail "$packages: bad signature"
   names=$(sed 's/^[0-9a-f]*  //' "$first/build/$packages/SHA256SUMS" | tr '\n' ' ')
   [[ $names =~ ^(pellwick-.*\.tar\.gz\ pellwick_.*\.deb|Pellwick-.*\.zip\ Pellwick-.*\.msi\ pellwick-.*\.tar\.gz)\ $ ]] ||
     fail "$packages: unexpected packages: $names"
