@@ -17,7 +17,9 @@ if [ ! -f libmd.a ]; then
   ls libmd_*.orig.tar.* >/dev/null 2>&1 || { $apt update && $apt source --download-only libmd; }
   rm -rf src && mkdir src
   tar -xf "$(ls libmd_*.orig.tar.* | head -n 1)" -C src --strip-components=1
-  (cd src && ./configure -q --host="$host" --enable-static --disable-shared CFLAGS=-O2 >/dev/null && make -s -j2 >/dev/null)
+  # No build folder in the objects, so that md5.dll is the same wherever it is built.
+  (cd src && ./configure -q --host="$host" --enable-static --disable-shared CFLAGS="-O2 -ffile-prefix-map=$out=." \
+    >/dev/null && make -s -j2 >/dev/null)
   rm -rf include && mkdir include && cp src/include/md5.h include/
   cp src/src/.libs/libmd.a libmd.a.tmp && mv libmd.a.tmp libmd.a
 fi

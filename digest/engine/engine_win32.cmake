@@ -41,6 +41,9 @@ target_link_libraries(md5 PRIVATE ${_libmd})
 if(NOT MSVC)
   target_link_options(md5 PRIVATE -static -s)
 endif()
+# Signed before any executable takes its image: the engine a program carries and writes is the
+# very file the packages install, so a signed engine is never rewritten.
+pellwick_sign_after_link(md5)
 
 # On Windows the resource is a PE resource. Each carrying target gets its own copy of the
 # image and a one-line .rc that names it, so the resource is rebuilt whenever the engine is.

@@ -10,7 +10,7 @@ work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 fail() { echo "$*"; exit 1; }
 
-(cd "$build" && cpack -G DEB -B "$work/out" >/dev/null)
+(cd "$build" && cpack -B "$work/out" >/dev/null)
 deb=$work/out/pellwick_${version}_amd64.deb
 [ -f "$deb" ] || fail "no $(basename "$deb") built: $(ls "$work/out")"
 

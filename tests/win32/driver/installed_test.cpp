@@ -89,6 +89,15 @@ TEST(Installed, Digests) {
     EXPECT_EQ(Narrow(app.Digest()), SystemMd5(package));
 }
 
+// The program never rewrites an engine that is its own image, signed or not.
+TEST(Installed, EngineIsTheImageTheProgramCarries) {
+    const UniqueModule program(::LoadLibraryExW(ProgramUnderTest().c_str(), nullptr,
+                                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(program.Valid());
+    EXPECT_EQ(ReadBytes(ProgramUnderTest().parent_path() / L"md5.dll"),
+              ResourceBytes(program.Get(), L"DLL", 101, 1033));
+}
+
 TEST(Removed, LeavesNoRegistration) {
     EXPECT_FALSE(OpenMachineKey(kApplicationKey).Valid());
     EXPECT_TRUE(UninstallEntries().empty());
