@@ -32,8 +32,8 @@ std::optional<digest::Algorithm> Named(const std::string& name) {
 std::string Sha256Only(const std::string& path) {
     runtime::InputFile file(path);
     const auto hash = digest::PlatformHash::Create(digest::Algorithm::kSha256);
-    const std::size_t size = std::size_t{128} << 10;
-    const auto buffer = std::make_unique<unsigned char[]>(size);
+    const std::size_t size = std::size_t{128} << 10;  // as the window reads
+    const runtime::ReadBuffer buffer = runtime::NewReadBuffer(size);
     for (std::size_t got; (got = file.Read(buffer.get(), size)) != 0;) hash->Update(buffer.get(), got);
     return hash->FinishHex();
 }

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,12 +42,17 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-// The digests a run printed (openssl's after its "= "), checked against those every run of the
-// same kind must print.
+// The digests a run printed (its leading hex words; openssl's after its "= "), checked against
+// those every run of the same kind must print.
 void Check(const testsupport::ProcessResult& run, const char* who, std::string& agreed) {
-    std::string digest = run.output.substr(run.output.find("= ") == std::string::npos ? 0 : run.output.find("= ") + 2);
-    digest = testsupport::AsciiUpper(digest.substr(0, digest.find_first_of("\n(")));
-    if (run.exitCode != 0 || digest.size() < 32) {
+    const auto equals = run.output.find("= ");
+    std::istringstream words(run.output.substr(equals == std::string::npos ? 0 : equals + 2));
+    std::string digest;
+    for (std::string word;
+         words >> word && word.size() >= 32 && word.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;) {
+        digest += (digest.empty() ? "" : " ") + testsupport::AsciiUpper(word);
+    }
+    if (run.exitCode != 0 || digest.empty()) {
         throw std::runtime_error(std::string(who) + " failed (exit " + std::to_string(run.exitCode) + ")");
     }
     if (agreed.empty()) agreed = digest;
@@ -83,12 +89,11 @@ void RunAlternately(std::vector<Timed>& timed, int runs) {
 void ReportSha(const std::string& file, const Options& options) {
     const std::string md5 = testsupport::AsciiUpper(testsupport::Md5sumOf(file)),
                       sha256 = testsupport::AsciiUpper(testsupport::SumOf("sha256sum", file));
-    std::vector<Timed> timed = {
-        {"md5 alone", {options.program, file}, md5, {}, {}},
-        {"md5+sha256", {options.program, "--also", "sha256", file}, md5 + " " + sha256, {}, {}},
-        {"sha256", {options.program, "--only", "sha256", file}, sha256, {}, {}},
-        {"openssl dgst -sha256", {"openssl", "dgst", "-sha256", file}, sha256, {}, {}},
-        {"md5sum", {"md5sum", "--", file}, md5, {}, {}}};
+    std::vector<Timed> timed = {{"md5 alone", {options.program, file}, md5, {}, {}},
+                                {"md5+sha256", {options.program, "--also", "sha256", file}, md5 + " " + sha256, {}, {}},
+                                {"sha256", {options.program, "--only", "sha256", file}, sha256, {}, {}},
+                                {"openssl dgst -sha256", {"openssl", "dgst", "-sha256", file}, sha256, {}, {}},
+                                {"md5sum", {"md5sum", "--", file}, md5, {}, {}}};
     RunAlternately(timed, options.runs);
     const auto median = [&timed](int i) { return testsupport::Median(timed[static_cast<std::size_t>(i)].wall); };
     std::printf("\n%llu MiB file in the page cache, median of %d runs each\n",

@@ -20,50 +20,57 @@ namespace digest {
 namespace {
 
 constexpr std::size_t kBlock = 64;
-// The read size that keeps up with the page cache best, measured over 32 KiB to 1 MiB: a read
-// this size still sits in the core's cache when the engine takes it, and the system's copy
-// costs less than with larger reads. The engine still sees 64-byte pieces.
+// Measured over 32 KiB to 1 MiB from the page cache: from 64 KiB to 256 KiB alike (once each read
+// lands at a page), and this size still sits in the core's cache when the engine takes it.
+// The engine still sees 64-byte pieces.
 constexpr std::size_t kReadChunk = std::size_t{128} << 10;
 // Reads in flight when other digests are computed beside MD5: each digest's thread may lag this
-// many reads behind the reader before the reader waits for it.
-constexpr std::size_t kRingReads = 4;
+// many reads behind the reader before the reader waits for it. A digest's thread, once it has
+// caught up, sleeps until a batch of reads is there: waking it for each read cost a few percent.
+constexpr std::size_t kRingReads = 8;
+constexpr std::size_t kBatch = 4;
+static_assert(kBatch <= kRingReads, "a waiting digest's batch must fit before the reader waits");
 
 // The reads of one file, shared by the reader (which also feeds MD5) and one thread per other
 // digest. Read n goes to slot n % slots; a slot is read into again only once every digest thread
 // has taken it. Without other digests there is one slot and nothing to wait for.
 class Ring {
 public:
-    Ring(std::size_t slots, std::size_t hashers) : slots_(slots), taken_(hashers, 0) {
-        for (auto& slot : slots_) slot.bytes = std::make_unique_for_overwrite<unsigned char[]>(kReadChunk);
+    Ring(std::size_t slots, std::size_t hashers) : slots_(slots), taken_(hashers, 0), wanted_(hashers, 0) {
+        for (auto& slot : slots_) slot.bytes = runtime::NewReadBuffer(kReadChunk);
     }
 
     // The reader's slot for read n, once every digest thread is done with what it held.
     unsigned char* SlotForRead(std::uint64_t n) {
         if (!taken_.empty() && n >= slots_.size()) {
             std::unique_lock<std::mutex> guard(lock_);
+            readerWants_ = n - slots_.size() + 1;
             tookOne_.wait(guard, [&] {
-                return std::all_of(taken_.begin(), taken_.end(),
-                                   [&](std::uint64_t t) { return t + slots_.size() > n; });
+                return std::all_of(taken_.begin(), taken_.end(), [&](std::uint64_t t) { return t >= readerWants_; });
             });
+            readerWants_ = 0;
         }
         return slots_[n % slots_.size()].bytes.get();
     }
     // Read n has `size` bytes; 0 ends the file.
     void Publish(std::uint64_t n, std::size_t size) {
         if (taken_.empty()) return;
+        bool wake = false;
         {
             const std::lock_guard<std::mutex> guard(lock_);
             slots_[n % slots_.size()].size = size;
             published_ = n + 1;
+            ended_ = size == 0;
+            for (const std::uint64_t wanted : wanted_) wake = wake || (wanted != 0 && (ended_ || published_ >= wanted));
         }
-        publishedOne_.notify_all();
+        if (wake) publishedSome_.notify_all();
     }
     void Stop() {
         {
             const std::lock_guard<std::mutex> guard(lock_);
             stopped_ = true;
         }
-        publishedOne_.notify_all();
+        publishedSome_.notify_all();
     }
 
     // Runs on digest thread `index`: every read goes to `feed` until the end of the file or a stop.
@@ -73,31 +80,38 @@ public:
             std::size_t size = 0;
             {
                 std::unique_lock<std::mutex> guard(lock_);
-                publishedOne_.wait(guard, [&] { return stopped_ || published_ > n; });
+                if (!stopped_ && published_ <= n) {
+                    wanted_[index] = n + kBatch;
+                    publishedSome_.wait(guard, [&] { return stopped_ || ended_ || published_ >= wanted_[index]; });
+                    wanted_[index] = 0;
+                }
                 if (stopped_) return;
                 size = slots_[n % slots_.size()].size;
             }
             if (size == 0) return;
             feed(slots_[n % slots_.size()].bytes.get(), size);
+            bool wake = false;
             {
                 const std::lock_guard<std::mutex> guard(lock_);
                 taken_[index] = n + 1;
+                wake = readerWants_ != 0 && taken_[index] >= readerWants_;
             }
-            tookOne_.notify_one();
+            if (wake) tookOne_.notify_one();
         }
     }
 
 private:
     struct Slot {
-        std::unique_ptr<unsigned char[]> bytes;
+        runtime::ReadBuffer bytes;
         std::size_t size = 0;
     };
     std::vector<Slot> slots_;
     std::mutex lock_;  // guards what follows, and each slot's size
-    std::condition_variable publishedOne_, tookOne_;
-    std::vector<std::uint64_t> taken_;  // reads each digest thread is done with
-    std::uint64_t published_ = 0;
-    bool stopped_ = false;
+    std::condition_variable publishedSome_, tookOne_;
+    std::vector<std::uint64_t> taken_;   // reads each digest thread is done with
+    std::vector<std::uint64_t> wanted_;  // what a sleeping digest thread waits for, else 0
+    std::uint64_t published_ = 0, readerWants_ = 0;
+    bool ended_ = false, stopped_ = false;
 };
 
 // One other digest in the making on its own thread.

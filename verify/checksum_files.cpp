@@ -112,7 +112,7 @@ bool NamesPackage(std::string_view name, const std::string& folder, const std::s
 bool Stream(const std::string& path, ChecksumText& text, const std::function<bool()>& stop) {
     try {
         runtime::InputFile file(path);
-        const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kReadSize);
+        const runtime::ReadBuffer buffer = runtime::NewReadBuffer(kReadSize);
         for (;;) {
             if (stop && stop()) return false;
             const std::size_t got = file.Read(buffer.get(), kReadSize);

@@ -45,31 +45,43 @@ struct Stage {
     std::atomic<bool> abandoned{false};
 };
 
-// Adds a slot to the stage and starts its reader on a pool thread.
-void StartReader(const std::shared_ptr<Stage>& stage, std::size_t order, std::string label,
-                 std::function<Read(const std::function<bool()>& stop)> read) {
-    std::size_t index = 0;
+using Reader = std::function<Read(const std::function<bool()>& stop)>;
+
+// Adds a slot, to be read; the stage's lock is held.
+std::size_t AddSlot(Stage& stage, std::size_t order, std::string label) {
+    stage.slots.push_back({order, std::move(label), false, {}, nullptr});
+    ++stage.running;
+    return stage.slots.size() - 1;
+}
+
+// Reads the slot on this thread, which `interrupter` can interrupt, unless the stage was given up.
+void ReadSlot(const std::shared_ptr<Stage>& stage, std::size_t index, const runtime::ReadInterrupter& interrupter,
+              const Reader& read) {
     {
         const std::lock_guard<std::mutex> guard(stage->lock);
         if (stage->abandoned) return;
-        index = stage->slots.size();
-        stage->slots.push_back({order, std::move(label), false, {}, nullptr});
-        ++stage->running;
+        stage->slots[index].reading = &interrupter;
+    }
+    Read result = read([&stage] { return stage->abandoned.load(); });
+    const std::lock_guard<std::mutex> guard(stage->lock);
+    Stage::Slot& slot = stage->slots[index];
+    slot.read = std::move(result);
+    slot.done = true;
+    slot.reading = nullptr;
+    --stage->running;
+    stage->changed.notify_all();
+}
+
+// Adds a slot to the stage and reads it on a pool thread of its own.
+void StartReader(const std::shared_ptr<Stage>& stage, std::size_t order, std::string label, Reader read) {
+    std::size_t index = 0;
+    {
+        const std::lock_guard<std::mutex> guard(stage->lock);
+        index = AddSlot(*stage, order, std::move(label));
     }
     runtime::RunOnWorker([stage, index, read = std::move(read)] {
         const runtime::ReadInterrupter interrupter;
-        {
-            const std::lock_guard<std::mutex> guard(stage->lock);
-            stage->slots[index].reading = &interrupter;
-        }
-        Read result = read([&stage] { return stage->abandoned.load(); });
-        const std::lock_guard<std::mutex> guard(stage->lock);
-        Stage::Slot& slot = stage->slots[index];
-        slot.read = std::move(result);
-        slot.done = true;
-        slot.reading = nullptr;
-        --stage->running;
-        stage->changed.notify_all();
+        ReadSlot(stage, index, interrupter, read);
     });
 }
 
@@ -107,18 +119,27 @@ Findings ReadSources(const SourcesRequest& request, std::chrono::milliseconds li
             return ReadFileSource(request.namedFile, request, stop);
         });
     }
+    // The files beside the package are listed and read one after another on one thread: a thread
+    // hand-off costs as much as reading a short list, and a folder slow to answer is slow for all.
     runtime::RunOnWorker([stage, request] {
+        const runtime::ReadInterrupter interrupter;
         std::vector<std::string> files = ChecksumFilesBeside(request.packagePath, request.packageName);
-        std::size_t order = 1;
-        for (const std::string& path : files) {
-            if (!request.namedFile.empty() && runtime::SamePath(path, request.namedFile)) continue;  // read already
-            StartReader(stage, order++, path, [request, path](const std::function<bool()>& stop) {
-                return ReadFileSource(path, request, stop);
+        if (!request.namedFile.empty()) {
+            std::erase_if(files, [&](const std::string& path) { return runtime::SamePath(path, request.namedFile); });
+        }
+        std::size_t first = 0;
+        {
+            const std::lock_guard<std::mutex> guard(stage->lock);
+            first = stage->slots.size();
+            for (std::size_t i = 0; i < files.size(); ++i) AddSlot(*stage, 1 + i, files[i]);
+            stage->listed = true;
+            stage->changed.notify_all();
+        }
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            ReadSlot(stage, first + i, interrupter, [&](const std::function<bool()>& stop) {
+                return ReadFileSource(files[i], request, stop);
             });
         }
-        const std::lock_guard<std::mutex> guard(stage->lock);
-        stage->listed = true;
-        stage->changed.notify_all();
     });
     if (request.clipboard) {
         StartReader(stage, kMostChecksumFiles + 1, "the clipboard", [request](const std::function<bool()>&) {

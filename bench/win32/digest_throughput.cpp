@@ -20,7 +20,7 @@ std::string Sha256Alone(const std::string& path) {
     runtime::InputFile file(path);
     const auto hash = digest::PlatformHash::Create(digest::Algorithm::kSha256);
     const std::size_t size = std::size_t{128} << 10;
-    const auto buffer = std::make_unique<unsigned char[]>(size);
+    const runtime::ReadBuffer buffer = runtime::NewReadBuffer(size);  // as the window reads
     for (std::size_t got; (got = file.Read(buffer.get(), size)) != 0;) hash->Update(buffer.get(), got);
     return hash->FinishHex();
 }
