@@ -203,7 +203,7 @@ bool ChecksumLines::ReadsAsGnuOrTagged(std::string_view line, std::size_t number
         }
         entry = ChecksumEntry{*algorithm, hex, rest.substr(at), std::nullopt};
     }
-    if (!entry) return tagged;
+    if (!entry) return false;  // a tag without its form may still start a GnuPG block ("SHA256: ...")
     if (cut) return true;
     if (escaped) {
         if (!Unescape(entry->name, scratch_)) return true;

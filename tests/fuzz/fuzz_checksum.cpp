@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/paths.h"
 #include "runtime/text.h"
 #include "verify/checksum_text.h"
 #include "verify/verdict.h"
@@ -67,8 +68,12 @@ bool Carries(Algorithm algorithm, std::string_view name, int format) {
     const bool plain = name.find_first_of("\n\r") == std::string_view::npos && !name.starts_with('#') &&
                        !name.starts_with(' ') && !name.starts_with('\t');
     if (format == 3) return name.find_first_of("\n\r") == std::string_view::npos;
-    // A name with a blank may make GnuPG's block read as another tool's line.
-    if (format == 4) return plain && name.find_first_of(" \t") == std::string_view::npos;
+    // A name with a blank may make GnuPG's block read as another tool's line, and one that starts
+    // like a byte-order mark would start the file with one.
+    if (format == 4) {
+        return plain && name.find_first_of(" \t") == std::string_view::npos && !name.starts_with("\xEF\xBB\xBF") &&
+               !name.starts_with("\xFF\xFE") && !name.starts_with("\xFE\xFF");
+    }
     if (format == 5) {
         return algorithm != Algorithm::kSha384 && name.find_first_of(" \t\n\r") == std::string_view::npos;
     }
@@ -79,7 +84,8 @@ bool Carries(Algorithm algorithm, std::string_view name, int format) {
 std::vector<verify::KeptEntry> Read(std::string_view bytes, std::size_t piece, std::string_view name,
                                     bool* signedList = nullptr) {
     std::vector<std::string> names;
-    verify::ChecksumText text(std::string(name), [&](const verify::ChecksumEntry& e) {
+    // The package's bare name, as the window gives it: lines for other names are passed over early.
+    verify::ChecksumText text(std::string(runtime::BareName(name)), [&](const verify::ChecksumEntry& e) {
         Check(IsDigestOf(e.algorithm, e.hex));
         names.emplace_back(e.name);
         return e.name == name;
