@@ -19,7 +19,7 @@
 #include "runtime/unique_resource.h"
 #include "shell/modBrowseForFolder_qt.h"
 #include "verify/sources.h"
-#include "window/clipboard_x11.h"
+#include "window/clipboard_qt.h"
 #include "window/high_contrast_qt.h"
 #include "window/layout.h"
 

@@ -178,8 +178,8 @@ TEST(VerdictTest, AClipboardOwnerThatDoesNotAnswerHoldsUpNothing) {
     WriteBytes(tree / L"foo.tar.gz", "hello");
     WriteBytes(tree / L"foo.tar.gz.md5", Filled("{h}\n"));
     const App app(tree / L"program");
-    HANDLE offered = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::thread owner([offered] {
+    const runtime::win32::UniqueHandle offered(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread owner([offered = offered.Get()] {
         const HWND window =
             ::CreateWindowExW(0, L"STATIC", L"owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ::OpenClipboard(window);
@@ -190,7 +190,7 @@ TEST(VerdictTest, AClipboardOwnerThatDoesNotAnswerHoldsUpNothing) {
         std::this_thread::sleep_for(std::chrono::seconds(4));
         ::DestroyWindow(window);
     });
-    ::WaitForSingleObject(offered, 5000);
+    ::WaitForSingleObject(offered.Get(), 5000);
     const auto start = std::chrono::steady_clock::now();
     app.SetFileName((tree / L"foo.tar.gz").wstring());
     const auto took = std::chrono::steady_clock::now() - start;
@@ -199,7 +199,6 @@ TEST(VerdictTest, AClipboardOwnerThatDoesNotAnswerHoldsUpNothing) {
     EXPECT_EQ(WindowText(app.Window()), kMatches + L"foo.tar.gz.md5");
     EXPECT_NE(app.DigestTip().find(L"Passed over the clipboard"), std::wstring::npos) << Narrow(app.DigestTip());
     owner.join();
-    ::CloseHandle(offered);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "window/clipboard_x11.h"
+#include "window/clipboard_qt.h"
 
 #include <poll.h>
 #include <xcb/xcb.h>
