@@ -136,9 +136,8 @@ Findings ReadSources(const SourcesRequest& request, std::chrono::milliseconds li
             stage->changed.notify_all();
         }
         for (std::size_t i = 0; i < files.size(); ++i) {
-            ReadSlot(stage, first + i, interrupter, [&](const std::function<bool()>& stop) {
-                return ReadFileSource(files[i], request, stop);
-            });
+            ReadSlot(stage, first + i, interrupter,
+                     [&](const std::function<bool()>& stop) { return ReadFileSource(files[i], request, stop); });
         }
     });
     if (request.clipboard) {
