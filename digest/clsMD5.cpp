@@ -118,7 +118,7 @@ private:
 struct Other {
     Algorithm algorithm;
     std::unique_ptr<PlatformHash> hash;
-    std::string hex, failure;
+    std::string failure;
 };
 
 }  // namespace
@@ -148,7 +148,7 @@ FileDigests clsMD5::DigestFile(const std::string& FileName, std::span<const Algo
     std::vector<Other> hashers;
     for (const Algorithm algorithm : others) {
         try {
-            hashers.push_back({algorithm, PlatformHash::Create(algorithm), "", ""});
+            hashers.push_back({algorithm, PlatformHash::Create(algorithm), ""});
         } catch (const runtime::Error& e) {
             result.failed.emplace_back(algorithm, e.text());
         }
@@ -211,16 +211,13 @@ FileDigests clsMD5::DigestFile(const std::string& FileName, std::span<const Algo
     for (auto& other : hashers) {
         if (other.failure.empty()) {
             try {
-                other.hex = other.hash->FinishHex();
+                result.others.emplace_back(other.algorithm, other.hash->FinishHex());
+                continue;
             } catch (const runtime::Error& e) {
                 other.failure = e.text();
             }
         }
-        if (other.failure.empty()) {
-            result.others.emplace_back(other.algorithm, other.hex);
-        } else {
-            result.failed.emplace_back(other.algorithm, other.failure);
-        }
+        result.failed.emplace_back(other.algorithm, other.failure);
     }
     return result;
 }

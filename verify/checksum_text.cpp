@@ -31,16 +31,14 @@ ChecksumText::ChecksumText(std::string packageName, std::function<bool(const Che
     : packageName_(std::move(packageName)),
       escapedName_(EscapedName(packageName_)),
       keeps_(std::move(keeps)),
-      plain_(
-          [this](const ChecksumEntry& e, std::size_t line) {
-              if (keeps_(e)) plainEntries_.push_back({e.algorithm, runtime::AsciiUpper(e.hex), e.size, line});
-          },
-          packageName_),
-      armoured_(
-          [this](const ChecksumEntry& e, std::size_t line) {
-              if (keeps_(e)) armouredEntries_.push_back({e.algorithm, runtime::AsciiUpper(e.hex), e.size, line});
-          },
-          packageName_) {}
+      plain_(KeepingInto(plainEntries_), packageName_),
+      armoured_(KeepingInto(armouredEntries_), packageName_) {}
+
+ChecksumLines::Found ChecksumText::KeepingInto(std::vector<KeptEntry>& entries) {
+    return [this, &entries](const ChecksumEntry& e, std::size_t line) {
+        if (keeps_(e)) entries.push_back({e.algorithm, runtime::AsciiUpper(e.hex), e.size, line});
+    };
+}
 
 void ChecksumText::Feed(std::string_view bytes) {
     if (encoding_ == Encoding::kUnknown) {

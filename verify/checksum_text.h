@@ -51,6 +51,8 @@ private:
     enum class Encoding { kUnknown, kUtf8, kUtf16Le, kUtf16Be };
     enum class Armour { kNone, kHeader, kBody, kSignature, kWhole, kBroken };
 
+    // Keeps into `entries` what `keeps_` accepts of what one reading finds.
+    ChecksumLines::Found KeepingInto(std::vector<KeptEntry>& entries);
     void DecideEncoding();
     void Decode(std::string_view bytes);
     void Split(std::string_view text);
@@ -75,8 +77,8 @@ private:
     std::size_t number_ = 0;
     std::size_t unreadLine_ = 0;
 
+    std::vector<KeptEntry> plainEntries_, armouredEntries_;  // before the readings that fill them
     ChecksumLines plain_, armoured_;
-    std::vector<KeptEntry> plainEntries_, armouredEntries_;
     Armour armour_ = Armour::kNone;
     // The one token of a text that is nothing but a digest, while it may be one.
     std::string token_;

@@ -22,6 +22,13 @@ std::string Joined(const std::vector<std::string>& parts, std::string_view separ
     return out;
 }
 
+// The strongest digest a source gives (SHA-512 > SHA-384 > SHA-256 > SHA-1 > MD5).
+Algorithm StrongestOf(const Source& source) {
+    Algorithm strongest = Algorithm::kMd5;
+    for (const Expected& e : source.expected) strongest = std::max(strongest, e.algorithm);
+    return strongest;
+}
+
 // " (SHA-256)" after a source checked by a digest other than MD5.
 std::string AlgorithmSuffix(Algorithm algorithm) {
     return algorithm == Algorithm::kMd5 ? "" : " (" + std::string(digest::NameOf(algorithm)) + ")";
@@ -76,11 +83,7 @@ std::optional<Source> SourceFromClipboard(std::string_view text, const std::stri
 std::vector<Algorithm> DigestsToCompute(const Findings& findings) {
     std::vector<Algorithm> needed;
     for (const Source& source : findings.sources) {
-        if (source.expected.empty()) continue;
-        const Algorithm strongest =
-            std::max_element(source.expected.begin(), source.expected.end(), [](const Expected& a, const Expected& b) {
-                return a.algorithm < b.algorithm;
-            })->algorithm;
+        const Algorithm strongest = StrongestOf(source);
         if (strongest != Algorithm::kMd5 && std::find(needed.begin(), needed.end(), strongest) == needed.end()) {
             needed.push_back(strongest);
         }
@@ -91,13 +94,12 @@ std::vector<Algorithm> DigestsToCompute(const Findings& findings) {
 
 Judgement Judge(const digest::FileDigests& computed, const Findings& findings) {
     Judgement judgement;
-    std::vector<std::string> agreeing, disagreeing, lines, notes;
+    std::vector<std::string> agreeing, disagreeing, lines;
     bool onlyWeak = true;  // every digest checked is MD5 or SHA-1
     if (!computed.md5.empty()) {
         for (const Source& source : findings.sources) {
             if (source.expected.empty()) continue;
-            Algorithm strongest = Algorithm::kMd5;
-            for (const Expected& e : source.expected) strongest = std::max(strongest, e.algorithm);
+            const Algorithm strongest = StrongestOf(source);
             std::optional<Algorithm> disagreed;  // the strongest that disagreed
             for (const Expected& e : source.expected) {
                 if (e.algorithm != strongest && e.algorithm != Algorithm::kMd5) continue;

@@ -141,14 +141,19 @@ std::optional<Result> frmMain::Await(Task<Result>& task) {
     return task.TakeResult();
 }
 
+template <typename Result>
+std::optional<Result> frmMain::AwaitAfterGrace(Task<Result>& task) {
+    if (task.WaitFinished(kLookupGrace)) return task.TakeResult();
+    view_.SetBusy(true);
+    const runtime::ScopeGuard notBusy([this] { view_.SetBusy(false); });
+    return Await(task);
+}
+
 std::optional<std::string> frmMain::FindFile(const std::string& text) {
     // Any name may lie on a share whose server does not answer; most lookups end long before
     // the grace does, and never show the wait.
     Task<std::string> lookup([text](Job::Control&) { return runtime::FindFirstMatch(text); });
-    if (lookup.WaitFinished(kLookupGrace)) return lookup.TakeResult();
-    view_.SetBusy(true);
-    const runtime::ScopeGuard notBusy([this] { view_.SetBusy(false); });
-    return Await(lookup);
+    return AwaitAfterGrace(lookup);
 }
 
 void frmMain::ClearDigest() {
@@ -241,15 +246,8 @@ bool frmMain::OpenPath(const std::string& path) {
     Task<std::string> reading([absolute](Job::Control& control) {
         return verify::FirstListedPackage(absolute, [&control] { return control.CancelRequested(); });
     });
-    std::optional<std::string> package;
-    if (reading.WaitFinished(kLookupGrace)) {
-        package = reading.TakeResult();
-    } else {
-        view_.SetBusy(true);
-        const runtime::ScopeGuard notBusy([this] { view_.SetBusy(false); });
-        package = Await(reading);
-        if (!package) return true;  // the person gave up on it: nothing more to say
-    }
+    const std::optional<std::string> package = AwaitAfterGrace(reading);
+    if (!package) return true;  // the person gave up on it: nothing more to say
     if (package->empty()) {
         view_.SetFileNameText(absolute);
         return false;

@@ -96,6 +96,10 @@ private:
     // The task's result; nothing when the person gave up waiting for it.
     template <typename Result>
     std::optional<Result> Await(Task<Result>& task);
+    // The same, once the task has run longer than kLookupGrace (with the wait cursor); most
+    // finish sooner and never show the wait.
+    template <typename Result>
+    std::optional<Result> AwaitAfterGrace(Task<Result>& task);
     // The text's first match; nothing when the person gave up waiting for it.
     std::optional<std::string> FindFile(const std::string& text);
     void ClearDigest();
