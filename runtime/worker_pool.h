@@ -1,5 +1,5 @@
-// Threads that run work handed off by the window and by the readers of checksum files, kept for
-// the next task: a hand-off costs tens of microseconds, a new thread more.
+// Threads that run work handed off (runtime/task.h), kept for the next piece of work: a hand-off
+// costs tens of microseconds, a new thread more.
 #pragma once
 
 #include <functional>

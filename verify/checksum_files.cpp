@@ -1,27 +1,47 @@
 #include "verify/checksum_files.h"
 
 #include <algorithm>
-#include <memory>
 #include <mutex>
+#include <tuple>
 
 #include "runtime/error.h"
 #include "runtime/files.h"
 #include "runtime/paths.h"
 #include "runtime/text.h"
+#include "verify/checksum_text.h"
 
 namespace verify {
 
 namespace {
 
+using digest::Algorithm;
+
 constexpr std::size_t kReadSize = std::size_t{64} << 10;
 
-constexpr std::string_view kDigestExtensions[] = {".md5",       ".md5sum", ".sha1",      ".sha1sum", ".sha256",
-                                                  ".sha256sum", ".sha384", ".sha384sum", ".sha512",  ".sha512sum"};
-constexpr std::string_view kListNames[] = {"MD5SUMS",     "MD5SUMS.txt",    "SHA1SUMS",       "SHA1SUMS.txt",
-                                           "SHA256SUMS",  "SHA256SUMS.txt", "SHA384SUMS",     "SHA384SUMS.txt",
-                                           "SHA512SUMS",  "SHA512SUMS.txt", "SHASUMS256.txt", "SHASUMS512.txt",
-                                           "sha1sum.txt", "sha256sum.txt",  "sha512sum.txt",  "CHECKSUMS"};
+// The names of checksum files, in the order the caption names them, with the algorithm each
+// name gives.
+struct Named {
+    std::string_view text;
+    std::optional<Algorithm> algorithm;
+};
+// NAME.md5 and the like, beside the package NAME.
+constexpr Named kDigestExtensions[] = {{".md5", Algorithm::kMd5},       {".md5sum", Algorithm::kMd5},
+                                       {".sha1", Algorithm::kSha1},     {".sha1sum", Algorithm::kSha1},
+                                       {".sha256", Algorithm::kSha256}, {".sha256sum", Algorithm::kSha256},
+                                       {".sha384", Algorithm::kSha384}, {".sha384sum", Algorithm::kSha384},
+                                       {".sha512", Algorithm::kSha512}, {".sha512sum", Algorithm::kSha512}};
+// Lists of every package in a folder.
+constexpr Named kListNames[] = {{"MD5SUMS", Algorithm::kMd5},           {"MD5SUMS.txt", Algorithm::kMd5},
+                                {"SHA1SUMS", Algorithm::kSha1},         {"SHA1SUMS.txt", Algorithm::kSha1},
+                                {"SHA256SUMS", Algorithm::kSha256},     {"SHA256SUMS.txt", Algorithm::kSha256},
+                                {"SHA384SUMS", Algorithm::kSha384},     {"SHA384SUMS.txt", Algorithm::kSha384},
+                                {"SHA512SUMS", Algorithm::kSha512},     {"SHA512SUMS.txt", Algorithm::kSha512},
+                                {"SHASUMS256.txt", Algorithm::kSha256}, {"SHASUMS512.txt", Algorithm::kSha512},
+                                {"sha1sum.txt", Algorithm::kSha1},      {"sha256sum.txt", Algorithm::kSha256},
+                                {"sha512sum.txt", Algorithm::kSha512},  {"CHECKSUMS", std::nullopt}};
+// GoReleaser's PROJECT_VERSION_checksums.txt, Fedora's ...-CHECKSUM; then Debian's .dsc.
 constexpr std::string_view kListEndings[] = {"checksums.txt", "CHECKSUM"};
+constexpr std::string_view kDsc = ".dsc";
 
 bool EqualAnyCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -33,24 +53,50 @@ bool EndsWithAnyCase(std::string_view text, std::string_view ending) {
     return text.size() >= ending.size() && EqualAnyCase(text.substr(text.size() - ending.size()), ending);
 }
 
-// NAME for a file called NAME.md5, NAME.sha256 and the like.
-std::optional<std::string_view> DigestFileStem(std::string_view bareName) {
-    for (const auto extension : kDigestExtensions) {
-        if (EndsWithAnyCase(bareName, extension) && bareName.size() > extension.size()) {
-            return bareName.substr(0, bareName.size() - extension.size());
-        }
+// The extension of a file NAME.md5 and the like.
+const Named* DigestExtensionOf(std::string_view bareName) {
+    for (const Named& extension : kDigestExtensions) {
+        if (bareName.size() > extension.text.size() && EndsWithAnyCase(bareName, extension.text)) return &extension;
     }
+    return nullptr;
+}
+
+const Named* ListNameOf(std::string_view bareName) {
+    for (const Named& list : kListNames) {
+        if (EqualAnyCase(bareName, list.text)) return &list;
+    }
+    return nullptr;
+}
+
+// Where the file stands in the caption's order among the package's checksum files; nothing for a
+// name that is no checksum file of the package. Within this file only.
+std::optional<std::size_t> CaptionOrder(std::string_view name, std::string_view packageName) {
+    if (const Named* extension = DigestExtensionOf(name)) {
+        if (!runtime::SameFileName(name.substr(0, name.size() - extension->text.size()), packageName)) {
+            return std::nullopt;
+        }
+        return extension - std::begin(kDigestExtensions);
+    }
+    if (const Named* list = ListNameOf(name)) return std::size(kDigestExtensions) + (list - std::begin(kListNames));
+    const std::size_t later = std::size(kDigestExtensions) + std::size(kListNames);
+    if (EndsWithAnyCase(name, kDsc)) return later + 1;
+    if (IsChecksumFileName(name)) return later;  // a name with one of the lists' endings
     return std::nullopt;
 }
 
-// True for a name that may be a checksum file of some package in its folder.
-bool MayBeChecksumFile(std::string_view name) {
-    return DigestFileStem(name) ||
-           std::any_of(std::begin(kListNames), std::end(kListNames),
-                       [name](std::string_view list) { return EqualAnyCase(name, list); }) ||
-           std::any_of(std::begin(kListEndings), std::end(kListEndings),
-                       [name](std::string_view ending) { return EndsWithAnyCase(name, ending); }) ||
-           EndsWithAnyCase(name, ".dsc");
+// A Debian source package SOURCE_VERSION.dsc lists SOURCE_UPSTREAM.orig.tar.gz, or, native,
+// SOURCE_VERSION.tar.gz, where UPSTREAM is the version without its Debian revision.
+bool NamedForPackage(std::string_view dsc, std::string_view packageName) {
+    if (!EndsWithAnyCase(dsc, kDsc)) return false;
+    std::string_view version = dsc.substr(0, dsc.size() - kDsc.size());
+    const auto underscore = version.find('_');
+    if (underscore == std::string_view::npos) return false;
+    const std::string_view source = version.substr(0, underscore + 1);
+    version.remove_prefix(underscore + 1);
+    if (const auto revision = version.rfind('-'); revision != std::string_view::npos)
+        version = version.substr(0, revision);
+    return !version.empty() && packageName.starts_with(source) &&
+           packageName.substr(source.size()).starts_with(version);
 }
 
 // The names in the folder that may be checksum files. A folder of downloads may hold thousands
@@ -66,7 +112,7 @@ std::vector<std::string> ChecksumFileNames(const std::string& folder) {
         const std::lock_guard<std::mutex> guard(lock);
         if (stamp && keptFolder == folder && keptStamp == *stamp) return keptNames;
     }
-    std::vector<std::string> names = runtime::ListFolder(folder, MayBeChecksumFile);
+    std::vector<std::string> names = runtime::ListFolder(folder, IsChecksumFileName);
     if (stamp) {
         const std::lock_guard<std::mutex> guard(lock);
         keptFolder = folder;
@@ -74,24 +120,6 @@ std::vector<std::string> ChecksumFileNames(const std::string& folder) {
         keptNames = names;
     }
     return names;
-}
-
-// Where the file name stands in the caption's order; nothing for a name that is no checksum file
-// of the package.
-std::optional<std::size_t> RankBeside(std::string_view name, std::string_view packageName) {
-    if (const auto stem = DigestFileStem(name); stem && runtime::SameFileName(*stem, packageName)) {
-        for (std::size_t i = 0; i < std::size(kDigestExtensions); ++i) {
-            if (EndsWithAnyCase(name, kDigestExtensions[i])) return i;
-        }
-    }
-    for (std::size_t i = 0; i < std::size(kListNames); ++i) {
-        if (EqualAnyCase(name, kListNames[i])) return 100 + i;
-    }
-    for (const auto ending : kListEndings) {
-        if (EndsWithAnyCase(name, ending)) return 200;
-    }
-    if (EndsWithAnyCase(name, ".dsc")) return 300;
-    return std::nullopt;
 }
 
 // True when a name in the folder's list leads to the package, taken from that folder as the
@@ -109,12 +137,14 @@ bool NamesPackage(std::string_view name, const std::string& folder, const std::s
 }
 
 // Streams the file through `text`; false when it cannot be read.
-bool Stream(const std::string& path, ChecksumText& text, const std::function<bool()>& stop) {
+bool Stream(const std::string& path, ChecksumText& text, const std::function<bool()>& cancelled,
+            std::optional<std::uint64_t> largest = std::nullopt) {
     try {
         runtime::InputFile file(path);
+        if (largest && file.Size() > *largest) return false;
         const runtime::ReadBuffer buffer = runtime::NewReadBuffer(kReadSize);
         for (;;) {
-            if (stop && stop()) return false;
+            if (cancelled && cancelled()) return false;
             const std::size_t got = file.Read(buffer.get(), kReadSize);
             if (got == 0) break;
             text.Feed({reinterpret_cast<const char*>(buffer.get()), got});
@@ -132,57 +162,100 @@ bool IsPackageName(std::string_view bareName) {
     return EndsWithAnyCase(bareName, ".tar.gz");
 }
 
-std::vector<std::string> ChecksumFilesBeside(const std::string& packagePath, const std::string& packageName) {
-    const std::string folder = runtime::ParentPath(packagePath);
-    std::vector<std::pair<std::size_t, std::string>> ranked;
-    for (std::string& name : ChecksumFileNames(folder)) {
-        if (const auto rank = RankBeside(name, packageName)) ranked.emplace_back(*rank, std::move(name));
-    }
-    std::sort(ranked.begin(), ranked.end());
-    if (ranked.size() > kMostChecksumFiles) ranked.resize(kMostChecksumFiles);
-    std::vector<std::string> paths;
-    paths.reserve(ranked.size());
-    for (const auto& [rank, name] : ranked) paths.push_back(runtime::JoinPath(folder, name));
-    return paths;
+bool IsChecksumFileName(std::string_view bareName) {
+    return DigestExtensionOf(bareName) != nullptr || ListNameOf(bareName) != nullptr ||
+           std::any_of(std::begin(kListEndings), std::end(kListEndings),
+                       [bareName](std::string_view ending) { return EndsWithAnyCase(bareName, ending); }) ||
+           EndsWithAnyCase(bareName, kDsc);
 }
 
-std::optional<FileReading> ReadChecksumFile(const std::string& path, const std::string& packagePath,
-                                            const std::string& packageName, const std::function<bool()>& stop) {
+FileKind FileKindOf(std::string_view bareName) {
+    FileKind kind;
+    if (const Named* extension = DigestExtensionOf(bareName)) {
+        kind.algorithm = extension->algorithm;
+        kind.stem = bareName.substr(0, bareName.size() - extension->text.size());
+    } else if (const Named* list = ListNameOf(bareName)) {
+        kind.algorithm = list->algorithm;
+    }
+    kind.dsc = EndsWithAnyCase(bareName, kDsc);
+    return kind;
+}
+
+ChecksumFiles ChecksumFilesBeside(const std::string& packagePath, const std::string& packageName) {
+    const std::string folder = runtime::ParentPath(packagePath);
+    struct Candidate {
+        bool forPackage;  // never dropped
+        std::size_t order;
+        std::string name;
+    };
+    std::vector<Candidate> candidates;
+    for (std::string& name : ChecksumFileNames(folder)) {
+        if (const auto order = CaptionOrder(name, packageName)) {
+            const bool forPackage = *order < std::size(kDigestExtensions) || NamedForPackage(name, packageName);
+            candidates.push_back({forPackage, *order, std::move(name)});
+        }
+    }
+    ChecksumFiles files;
+    if (candidates.size() > kMostChecksumFiles) {
+        // Those for the package first, each part in the caption's order; the rest beyond the limit go.
+        std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+            if (a.forPackage != b.forPackage) return a.forPackage;
+            return std::tie(a.order, a.name) < std::tie(b.order, b.name);
+        });
+        files.passedOver = candidates.size() - kMostChecksumFiles;
+        candidates.resize(kMostChecksumFiles);
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return std::tie(a.order, a.name) < std::tie(b.order, b.name);
+    });
+    for (const Candidate& candidate : candidates) files.paths.push_back(runtime::JoinPath(folder, candidate.name));
+    return files;
+}
+
+std::optional<Source> ReadChecksumFile(const std::string& path, const std::string& packagePath,
+                                       const std::string& packageName, const std::function<bool()>& cancelled) {
     const std::string folder = runtime::ParentPath(path);
-    ChecksumText text(packageName, [&](const ChecksumEntry& entry) {
+    const std::string_view name = runtime::BareName(path);
+    ChecksumText text(FileKindOf(name), packageName, [&](const ChecksumEntry& entry) {
         return NamesPackage(entry.name, folder, packagePath, packageName);
     });
-    if (!Stream(path, text, stop)) return std::nullopt;
-    FileReading reading{text.Entries(), text.Signed(), text.UnreadLine()};
-    // A NAME.md5 or NAME.sha256 that holds the digest alone.
-    const auto stem = DigestFileStem(runtime::BareName(path));
-    if (const auto bare = text.BareDigest(); bare && stem) {
-        reading.entries.clear();
-        if (NamesPackage(*stem, folder, packagePath, packageName)) reading.entries.push_back(*bare);
+    if (!Stream(path, text, cancelled)) return std::nullopt;
+    Source source{std::string(name), path, {}, {}};
+    if (text.UnreadLine() != 0) {
+        source.notes.push_back("Passed over " + path + ": line " + std::to_string(text.UnreadLine()) +
+                               " is too long to read");
+        return source;
     }
-    return reading;
+    source.expected = text.Entries();
+    if (text.TextOutsideMessage()) {
+        source.notes.push_back(path + " holds text outside its signed message, which counts for nothing");
+    } else if (source.expected.empty()) {
+        return std::nullopt;
+    }
+    if (text.Signed() && !source.expected.empty()) {
+        source.notes.push_back(path + " is signed: its signature was not verified");
+    }
+    return source;
 }
 
-std::string FirstListedPackage(const std::string& checksumFile, const std::function<bool()>& stop) {
+std::string FirstListedPackage(const std::string& checksumFile, const std::function<bool()>& cancelled) {
     const std::string folder = runtime::ParentPath(checksumFile);
+    const std::string_view name = runtime::BareName(checksumFile);
     std::string found;
-    const auto existingPackage = [&folder](std::string_view name) -> std::string {
+    ChecksumText text(FileKindOf(name), "", [&](const ChecksumEntry& entry) {
         // "./foo.tar.gz" goes into the file-name box as the folder's foo.tar.gz; a name in
         // another folder is never looked at.
-        while (name.starts_with("./")) name.remove_prefix(2);
-        if (name != runtime::BareName(name) || !IsPackageName(name)) return "";
-        const std::string path = runtime::JoinPath(folder, std::string(name));
-        return IsPackageName(runtime::FindFirstMatch(path)) ? path : "";
-    };
-    ChecksumText text("", [&](const ChecksumEntry& entry) {
-        if (found.empty()) found = existingPackage(entry.name);
+        std::string_view listed = entry.name;
+        while (listed.starts_with("./")) listed.remove_prefix(2);
+        if (!found.empty() || listed != runtime::BareName(listed) || !IsPackageName(listed)) return false;
+        const std::string path = runtime::JoinPath(folder, std::string(listed));
+        if (IsPackageName(runtime::FindFirstMatch(path))) found = path;
         return false;
     });
-    const auto stopOrFound = [&] { return !found.empty() || (stop && stop()); };
-    const bool read = Stream(checksumFile, text, stopOrFound);
-    if (!found.empty() || !read) return found;
-    const auto stem = DigestFileStem(runtime::BareName(checksumFile));
-    if (stem && text.BareDigest()) return existingPackage(*stem);
+    const auto cancelledOrFound = [&] { return !found.empty() || (cancelled && cancelled()); };
+    const std::optional<std::uint64_t> largest =
+        IsChecksumFileName(name) ? std::nullopt : std::optional<std::uint64_t>(kLargestUnnamedList);
+    Stream(checksumFile, text, cancelledOrFound, largest);
     return found;
 }
 

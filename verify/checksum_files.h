@@ -1,47 +1,57 @@
-// Checksum files: those beside a package, and one the person names; what they say the
-// package's digest is. Plain functions of the file system: safe on any thread.
+// Checksum files: their names, those beside a package, and what one says the package's digest is.
+// Plain functions of the file system: safe on any thread.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "verify/checksum_text.h"
+#include "verify/form_reader.h"
+#include "verify/source.h"
 
 namespace verify {
 
 // No more than this many checksum files beside a package are read.
 inline constexpr std::size_t kMostChecksumFiles = 64;
+// A file handed over that is not named like a checksum file is read as one only up to this size.
+inline constexpr std::uint64_t kLargestUnnamedList = std::uint64_t{16} << 20;
 
 // True when the bare name ends in ".tar.gz", in any letter case.
 bool IsPackageName(std::string_view bareName);
 
-// The checksum files in the package's folder that may give its digest, in the order the
-// caption names them: NAME.md5, NAME.md5sum, NAME.sha1 ... NAME.sha512sum for the package NAME,
-// the lists (MD5SUMS, SHA256SUMS, SHASUMS256.txt, sha256sum.txt, CHECKSUMS ... in any letter
-// case), files whose names end in "checksums.txt" or "CHECKSUM", and Debian source packages
-// (*.dsc); at most kMostChecksumFiles. The folder is read once, and its listing kept while it
-// stays unchanged.
-std::vector<std::string> ChecksumFilesBeside(const std::string& packagePath, const std::string& packageName);
+// True for a name that checksum files of packages have: NAME.md5 ... NAME.sha512sum, the lists
+// (MD5SUMS, SHA256SUMS, SHASUMS256.txt, sha256sum.txt, CHECKSUMS ... in any letter case), names
+// that end in "checksums.txt" or "CHECKSUM", and Debian source packages' *.dsc.
+bool IsChecksumFileName(std::string_view bareName);
 
-// What a checksum file says the package's digest is.
-struct FileReading {
-    std::vector<KeptEntry> entries;  // for the package, in file order
-    bool signedList = false;         // from a clearsigned list, whose signature is not checked
-    std::size_t unreadLine = 0;      // a line too long to read that may name the package, or 0
+// What the file's name says of the forms in it.
+FileKind FileKindOf(std::string_view bareName);
+
+// The checksum files in the package's folder that may give its digest, in the order the caption
+// names them: NAME.md5, NAME.md5sum, NAME.sha1 ... NAME.sha512sum, the lists, the names with those
+// endings, the .dsc files. At most kMostChecksumFiles; those dropped are counted in `passedOver`,
+// and are never NAME.* nor a .dsc named for the package's source and version. The folder is read
+// once, and its listing kept while it stays unchanged.
+struct ChecksumFiles {
+    std::vector<std::string> paths;
+    std::size_t passedOver = 0;
 };
+ChecksumFiles ChecksumFilesBeside(const std::string& packagePath, const std::string& packageName);
 
-// The file read whole, as a stream; nothing when it cannot be read (a folder, a FIFO, no
-// permission, gone, changed while read) or `stop` says so between reads. A line counts when its
-// name leads to the package from the file's folder, by the names alone: no file a list names is
-// ever opened.
-std::optional<FileReading> ReadChecksumFile(const std::string& path, const std::string& packagePath,
-                                            const std::string& packageName, const std::function<bool()>& stop);
+// The source that a checksum file is, read whole as a stream: its entries for the package, with the
+// notes the tooltip gives of it; nothing when it gives neither, when it cannot be read (a folder, a
+// FIFO, no permission, gone, changed while read), or when `cancelled` says so between reads. A line
+// counts when its name leads to the package from the file's folder, by the names alone: no file a
+// list names is ever opened.
+std::optional<Source> ReadChecksumFile(const std::string& path, const std::string& packagePath,
+                                       const std::string& packageName, const std::function<bool()>& cancelled);
 
 // The path of the first package that the checksum file lists and that exists beside it, or "".
-std::string FirstListedPackage(const std::string& checksumFile, const std::function<bool()>& stop);
+// A file not named like a checksum file and larger than kLargestUnnamedList is not read.
+std::string FirstListedPackage(const std::string& checksumFile, const std::function<bool()>& cancelled);
 
 }  // namespace verify

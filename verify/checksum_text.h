@@ -1,89 +1,62 @@
-// A checksum file's text, read as a stream in bounded memory: UTF-8 (with or without its mark) or
-// UTF-16 with its mark (a UTF-16 file without one is not guessed), cut into lines that end at LF
-// with one CR before it dropped. A clearsigned list is read between its header and its signature
-// with the "- " escapes undone, and is said to be signed; a file that starts like one but is not
-// well formed is read as plain lines. No line is kept beyond kLineLimit: a longer one still sets
-// the list's form, and is noted when it may name the package, since what it says is not known.
+// A checksum file's text, read as a stream in bounded memory through its stages (text_decoder.h,
+// text_lines.h, clearsign.h) into a reader of each form that a file of its kind may hold
+// (forms.h). A file that holds a clearsigned message counts for its signed text alone; any other
+// for all of its lines.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "verify/checksum_lines.h"
+#include "verify/clearsign.h"
+#include "verify/form_reader.h"
+#include "verify/source.h"
+#include "verify/text_decoder.h"
+#include "verify/text_lines.h"
 
 namespace verify {
 
-inline constexpr std::size_t kLineLimit = std::size_t{64} << 10;
-
-// An entry kept for the package, with its line.
-struct KeptEntry {
-    digest::Algorithm algorithm;
-    std::string hex;
-    std::optional<std::uint64_t> size;
-    std::size_t line = 0;
-};
-
 class ChecksumText {
 public:
-    // `keeps` says whether an entry is for the package; `packageName` is the package's bare name,
-    // looked for in lines too long to read.
-    ChecksumText(std::string packageName, std::function<bool(const ChecksumEntry&)> keeps);
+    // `keeps` says whether an entry is for the package; `packageName` is the package's bare
+    // name ("" for any package), looked for in lines too long to read.
+    ChecksumText(const FileKind& kind, const std::string& packageName, std::function<bool(const ChecksumEntry&)> keeps);
     ChecksumText(const ChecksumText&) = delete;
     ChecksumText& operator=(const ChecksumText&) = delete;
 
     void Feed(std::string_view bytes);
     void End();
 
-    // After End: the entries kept, in file order, and whether they come from a signed list.
-    const std::vector<KeptEntry>& Entries() const;
-    bool Signed() const;
-    // After End: the digest when the whole text is one hex token of an algorithm's length.
-    std::optional<KeptEntry> BareDigest() const;
+    // After End: the entries kept, in file order, with their lines.
+    const std::vector<Expected>& Entries() const { return Counted().entries; }
+    // They come from the signed text of a clearsigned message.
+    bool Signed() const { return clearsign_.Whole(); }
+    // The file held text outside its signed message, which counts for nothing.
+    bool TextOutsideMessage() const { return Signed() && clearsign_.TextOutside(); }
     // The first line too long to read that may name the package, or 0.
-    std::size_t UnreadLine() const { return unreadLine_; }
+    std::size_t UnreadLine() const { return Counted().unreadLine; }
 
 private:
-    enum class Encoding { kUnknown, kUtf8, kUtf16Le, kUtf16Be };
-    enum class Armour { kNone, kHeader, kBody, kSignature, kWhole, kBroken };
+    // The lines read one way: every line of the file, or the signed text.
+    struct Reading {
+        std::vector<std::unique_ptr<FormReader>> readers;
+        std::vector<Expected> entries;
+        std::size_t unreadLine = 0;
 
-    // Keeps into `entries` what `keeps_` accepts of what one reading finds.
-    ChecksumLines::Found KeepingInto(std::vector<KeptEntry>& entries);
-    void DecideEncoding();
-    void Decode(std::string_view bytes);
-    void Split(std::string_view text);
-    void Append(std::string_view piece);
-    void LineDone();
-    void Take(std::string_view line, bool cut);
-    void LookForName(std::string_view piece);
+        void Read(const Line& line, bool namesPackage);
+    };
 
-    std::string packageName_, escapedName_;
+    const Reading& Counted() const { return Signed() ? signed_ : plain_; }
+    void TakeLine(const Line& line, bool namesPackage);
+
     std::function<bool(const ChecksumEntry&)> keeps_;
-    Encoding encoding_ = Encoding::kUnknown;
-    std::string head_;     // the first bytes, until the encoding is known
-    std::string decoded_;  // UTF-16 made UTF-8
-    unsigned char oddByte_ = 0;
-    bool hasOddByte_ = false;
-    char16_t highSurrogate_ = 0;
-
-    std::string line_;  // the line in the making, when it spans reads
-    bool cut_ = false;
-    bool nameInCut_ = false;
-    std::string tail_;  // the end of a cut line's text so far, to find a name split across reads
-    std::size_t number_ = 0;
-    std::size_t unreadLine_ = 0;
-
-    std::vector<KeptEntry> plainEntries_, armouredEntries_;  // before the readings that fill them
-    ChecksumLines plain_, armoured_;
-    Armour armour_ = Armour::kNone;
-    // The one token of a text that is nothing but a digest, while it may be one.
-    std::string token_;
-    std::size_t tokenLine_ = 0;
-    int tokens_ = 0;
+    TextDecoder decoder_;
+    Reading plain_, signed_;
+    Clearsign clearsign_;
+    TextLines lines_;
 };
 
 }  // namespace verify

@@ -1,10 +1,9 @@
 #include "verify/verdict.h"
 
 #include <algorithm>
+#include <optional>
 
-#include "runtime/paths.h"
 #include "runtime/text.h"
-#include "verify/checksum_lines.h"
 
 namespace verify {
 
@@ -44,45 +43,22 @@ std::optional<std::string> ComputedHex(const digest::FileDigests& computed, Algo
 }
 
 // One line of the tooltip.
-std::string DetailLine(const Expected& e, const std::string& actual, bool sameDigest, bool sameSize,
-                       std::uint64_t size) {
-    std::vector<std::string> notes;
-    if (e.algorithm != Algorithm::kMd5) notes.emplace_back(digest::NameOf(e.algorithm));
-    if (e.signedList) notes.emplace_back("its signature was not verified");
-    const std::string where = runtime::Visible(e.origin) + (notes.empty() ? "" : " (" + Joined(notes, "; ") + ")");
-    if (!sameSize) {
+std::string DetailLine(const Source& source, const Expected& e, const std::string& actual, std::uint64_t size) {
+    const std::string where = runtime::Visible(source.where + (e.line != 0 ? ", line " + std::to_string(e.line) : "")) +
+                              AlgorithmSuffix(e.algorithm);
+    if (e.size && *e.size != size) {
         return "DOES NOT MATCH " + where + ": " + std::to_string(*e.size) + " bytes, where the package has " +
                std::to_string(size);
     }
-    if (sameDigest) return "Matches " + where + ": " + actual;
+    if (e.digest == actual) return "Matches " + where + ": " + actual;
     return "DOES NOT MATCH " + where + ": " + e.digest + "; computed " + actual;
 }
 
 }  // namespace
 
-std::optional<Source> SourceFromClipboard(std::string_view text, const std::string& packageName) {
-    if (text.size() > kClipboardLimit) return std::nullopt;
-    Source found{kClipboardSource, {}};
-    if (const auto bare = ParseBareDigest(text)) {
-        found.expected.push_back({bare->algorithm, runtime::AsciiUpper(bare->hex), std::nullopt, "the clipboard"});
-        return found;
-    }
-    const std::string_view line = runtime::Trimmed(text);
-    if (line.empty() || line.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;  // more lines
-    ChecksumLines lines([&](const ChecksumEntry& entry, std::size_t) {
-        if (runtime::SameFileName(entry.name, packageName)) {
-            found.expected.push_back({entry.algorithm, runtime::AsciiUpper(entry.hex), entry.size, "the clipboard"});
-        }
-    });
-    lines.Line(line, 1);
-    lines.End();
-    if (found.expected.empty()) return std::nullopt;
-    return found;
-}
-
-std::vector<Algorithm> DigestsToCompute(const Findings& findings) {
+std::vector<Algorithm> DigestsToCompute(const std::vector<Source>& sources) {
     std::vector<Algorithm> needed;
-    for (const Source& source : findings.sources) {
+    for (const Source& source : sources) {
         const Algorithm strongest = StrongestOf(source);
         if (strongest != Algorithm::kMd5 && std::find(needed.begin(), needed.end(), strongest) == needed.end()) {
             needed.push_back(strongest);
@@ -92,31 +68,31 @@ std::vector<Algorithm> DigestsToCompute(const Findings& findings) {
     return needed;
 }
 
-Judgement Judge(const digest::FileDigests& computed, const Findings& findings) {
+Judgement Judge(const digest::FileDigests& computed, const std::vector<Source>& sources) {
     Judgement judgement;
+    judgement.digest = runtime::ToUpper(computed.md5);
     std::vector<std::string> agreeing, disagreeing, lines;
     bool onlyWeak = true;  // every digest checked is MD5 or SHA-1
-    if (!computed.md5.empty()) {
-        for (const Source& source : findings.sources) {
-            if (source.expected.empty()) continue;
-            const Algorithm strongest = StrongestOf(source);
-            std::optional<Algorithm> disagreed;  // the strongest that disagreed
-            for (const Expected& e : source.expected) {
-                if (e.algorithm != strongest && e.algorithm != Algorithm::kMd5) continue;
-                const auto actual = ComputedHex(computed, e.algorithm);
-                if (!actual) continue;  // said below
-                const bool sameDigest = e.digest == *actual;
-                const bool sameSize = !e.size || *e.size == computed.size;
-                lines.push_back(DetailLine(e, *actual, sameDigest, sameSize, computed.size));
-                onlyWeak = onlyWeak && e.algorithm <= Algorithm::kSha1;
-                if (!sameDigest || !sameSize) disagreed = std::max(disagreed.value_or(e.algorithm), e.algorithm);
+    for (const Source& source : sources) {
+        const Algorithm strongest = StrongestOf(source);
+        std::optional<Algorithm> disagreed;  // the strongest that disagreed
+        for (const Expected& e : source.expected) {
+            if (e.algorithm != strongest && e.algorithm != Algorithm::kMd5) continue;
+            const auto actual = ComputedHex(computed, e.algorithm);
+            if (!actual) continue;  // said below
+            lines.push_back(DetailLine(source, e, *actual, computed.size));
+            onlyWeak = onlyWeak && e.algorithm <= Algorithm::kSha1;
+            if (e.digest != *actual || (e.size && *e.size != computed.size)) {
+                disagreed = std::max(disagreed.value_or(e.algorithm), e.algorithm);
             }
-            const std::string name = runtime::Visible(source.name);
-            if (disagreed) {
-                AddOnce(disagreeing, name + AlgorithmSuffix(*disagreed));
-            } else if (ComputedHex(computed, strongest)) {
-                AddOnce(agreeing, name + AlgorithmSuffix(strongest));
-            }
+        }
+        for (const std::string& note : source.notes) lines.push_back(runtime::Visible(note));
+        if (source.expected.empty()) continue;
+        const std::string name = runtime::Visible(source.name);
+        if (disagreed) {
+            AddOnce(disagreeing, name + AlgorithmSuffix(*disagreed));
+        } else if (ComputedHex(computed, strongest)) {
+            AddOnce(agreeing, name + AlgorithmSuffix(strongest));
         }
     }
     judgement.verdict = !disagreeing.empty() ? Verdict::kMismatch
@@ -131,7 +107,6 @@ Judgement Judge(const digest::FileDigests& computed, const Findings& findings) {
     for (const auto& [algorithm, why] : computed.failed) {
         lines.push_back(std::string(digest::NameOf(algorithm)) + " could not be computed: " + why);
     }
-    for (const auto& unread : findings.unread) lines.push_back(runtime::Visible(unread));
     judgement.detail = Joined(lines, "\n");
     return judgement;
 }

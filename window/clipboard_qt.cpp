@@ -1,10 +1,17 @@
 #include "window/clipboard_qt.h"
 
 #include <poll.h>
+#include <qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
+#include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
+
+// Last: Xlib's macros (None, Bool...) would meet Qt's names.
+// clang-format off
+#include <X11/Xlib.h>
+// clang-format on
 
 #include "runtime/unique_resource.h"
 
@@ -28,6 +35,14 @@ xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
 }
 
 }  // namespace
+
+std::string DisplayName() {
+    // Qt may have been told another display than $DISPLAY names.
+    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        if (Display* display = x11->display()) return DisplayString(display);
+    }
+    return qEnvironmentVariable("DISPLAY").toStdString();
+}
 
 std::string ReadClipboardText(const std::string& display, std::size_t limit, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;

@@ -8,6 +8,9 @@
 
 namespace window::x11 {
 
+// The X display the application's windows are on (its -display, else $DISPLAY).
+std::string DisplayName();
+
 // The text of the CLIPBOARD selection of the X display `display` ("" for $DISPLAY), as UTF-8;
 // "" when there is none, when it holds more than `limit` bytes, or when its owner has not
 // answered within `timeout`.

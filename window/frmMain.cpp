@@ -18,6 +18,9 @@ namespace window {
 
 namespace {
 
+using runtime::Job;
+using runtime::Task;
+
 // What the caption says while the window waits for a job.
 class Progress {
 public:
@@ -40,13 +43,12 @@ private:
     std::string shown_;
 };
 
-// What a digest's worker hands back: the digests, and what the sources said they should be.
-struct Outcome {
-    digest::FileDigests digests;
-    verify::Findings findings;
-};
-
 }  // namespace
+
+std::optional<unsigned> VerdictBackground(verify::Verdict verdict, bool highContrast) {
+    if (verdict == verify::Verdict::kNone || highContrast) return std::nullopt;
+    return verdict == verify::Verdict::kMatch ? kMatchBackground : kMismatchBackground;
+}
 
 bool HasPackageSuffix(const std::string& foundName) {
     return verify::IsPackageName(foundName);
@@ -58,6 +60,24 @@ std::string ProgressCaption(std::uint64_t done, std::uint64_t total) {
                                   : done >= total ? 100
                                                   : (done / total) * 100 + (done % total) * 100 / total;
     return std::string(frmMain::kCaption) + " \u2013 " + std::to_string(percent) + "%";
+}
+
+frmMain::Asked frmMain::AskedBy(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) return Asked::kWindow;
+    const std::string& first = arguments[0];
+    if (first == "--help" || first == "-h" || first == "/?") return Asked::kUsage;
+    if (first == "--version") return Asked::kVersion;
+    return Asked::kWindow;
+}
+
+std::string frmMain::Usage() {
+    return "Usage: Pellwick [PATH]\n\nPATH is a package (.tar.gz) to digest, or a checksum file that lists one "
+           "beside it (NAME.sha256, SHA256SUMS, MD5SUMS, a .dsc...), whose package to check. Pellwick takes one "
+           "PATH at most.\n\n  -h, --help, /?   show this text\n  --version        show Pellwick's version";
+}
+
+std::string frmMain::Version() {
+    return std::string(kCaption) + " " PELLWICK_VERSION;
 }
 
 std::string frmMain::ErrorMessage(int number, const std::string& text) {
@@ -94,8 +114,9 @@ void frmMain::OnLoad() {
 }
 
 void frmMain::OnFileNameChanged() {
-    // Only another program can change the name during a wait (the window drops the person's
-    // input): the name wins, so the wait ends and the change is taken once it has.
+    // The window drops the person's input during a wait, but another program (a screen reader
+    // setting the text, say) may change the name: the name wins, so the wait ends and the change
+    // is taken once it has.
     if (running_ != nullptr) {
         changedMeanwhile_ = true;
         running_->Cancel();
@@ -114,7 +135,7 @@ void frmMain::OnFindFileNameClicked() {
 
 void frmMain::OnArguments(const std::vector<std::string>& arguments) {
     if (arguments.size() > 1) {
-        view_.ShowError(kUsage);
+        view_.ShowError(Usage());
     } else if (arguments.size() == 1) {
         Guarded([&] {
             // "Open with" may hand over any file: say what becomes of one that is not digested.
@@ -128,16 +149,37 @@ void frmMain::OnFileDropped(const std::string& path) {
     Guarded([&] { OpenPath(path); });
 }
 
+void frmMain::OnDigestTextChanged(const std::string& text) {
+    // The verdict was about the digest the program showed, not about what the person typed there.
+    if (text != digestShown_) ClearVerdict();
+}
+
+void frmMain::OnEscape() {
+    if (running_ != nullptr) running_->Cancel();
+}
+
+bool frmMain::OnCloseAsked() {
+    if (running_ == nullptr) return true;
+    // The handler that waits must return before the window may go.
+    closeAsked_ = true;
+    running_->Cancel();
+    return false;
+}
+
 template <typename Result>
 std::optional<Result> frmMain::Await(Task<Result>& task) {
     running_ = &task;
     const runtime::ScopeGuard notRunning([this] { running_ = nullptr; });
     Progress progress(task.Started());
-    const bool finished = view_.WaitFor(task, [&] {
+    view_.WaitFor(task, [&] {
         if (const auto text = progress.Due(task.LatestProgress(), Job::Clock::now())) view_.SetCaption(*text);
     });
     if (progress.Shown()) view_.SetCaption(kCaption);
-    if (!finished) return std::nullopt;
+    if (std::exchange(closeAsked_, false)) view_.CloseLater();
+    if (task.Cancelled() || !task.Finished()) {
+        task.Cancel();  // the window is going without it
+        return std::nullopt;
+    }
     return task.TakeResult();
 }
 
@@ -157,6 +199,7 @@ std::optional<std::string> frmMain::FindFile(const std::string& text) {
 }
 
 void frmMain::ClearDigest() {
+    digestShown_.clear();
     view_.SetDigestText("");
     ClearVerdict();
 }
@@ -166,19 +209,22 @@ void frmMain::ClearVerdict() {
     if (!verdictShown_) return;
     verdictShown_ = false;
     view_.SetCaption(kCaption);
-    view_.ShowVerdict(verify::Verdict::kNone, "");
+    view_.ShowVerdict({});
 }
 
 void frmMain::ShowVerdict(const verify::Judgement& judgement) {
     if (judgement.verdict == verify::Verdict::kNone && judgement.detail.empty()) return;
+    ShownVerdict shown{judgement.verdict, "", judgement.detail};
     std::string caption = kCaption;
     if (judgement.verdict != verify::Verdict::kNone) {
         const bool match = judgement.verdict == verify::Verdict::kMatch;
         caption += std::string(" \u2013 ") + (match ? "matches " : "DOES NOT MATCH ") + judgement.sources;
+        shown.sentence =
+            std::string("The package ") + (match ? "matches " : "DOES NOT MATCH ") + judgement.sources + ".";
     }
     verdictShown_ = true;
     view_.SetCaption(caption);
-    view_.ShowVerdict(judgement.verdict, judgement.detail);
+    view_.ShowVerdict(shown);
 }
 
 void frmMain::Form_Load() {
@@ -197,8 +243,7 @@ void frmMain::txtFileName_Change() {
     }
     if (!HasPackageSuffix(*found)) return;  // the digest shown keeps its verdict
     // Nothing of the file named before stays beside this name while its digest is made.
-    view_.SetDigestText("");
-    ClearVerdict();
+    ClearDigest();
     view_.SetBusy(true);
     const runtime::ScopeGuard notBusy([this] { view_.SetBusy(false); });
     // Made here, so that provisioning fails as it always has; shared with the worker, which
@@ -208,25 +253,22 @@ void frmMain::txtFileName_Change() {
     // clipboard's owner may not answer), so that the package is read once for every digest they
     // ask for.
     const verify::SourcesRequest request{text, *found, namedChecksumFile_, view_.ClipboardReader()};
-    Task<Outcome> digest([md5, request](Job::Control& control) {
-        const auto cancelled = [&control] { return control.CancelRequested(); };
-        Outcome outcome;
-        outcome.findings = verify::ReadSources(request, verify::kSourceTimeLimit, cancelled);
+    Task<verify::Judgement> digest([md5, request](Job::Control& control) {
+        const auto cancelled = [&control] { return control.Cancelled(); };
+        const std::vector<verify::Source> sources = verify::ReadSources(request, verify::kSourceTimeLimit, cancelled);
         if (cancelled()) throw digest::clsMD5::Cancelled{};
-        outcome.digests = md5->DigestFile(request.packagePath, verify::DigestsToCompute(outcome.findings),
-                                          [&control](std::uint64_t done, std::uint64_t total) {
-                                              control.Report(done, total);
-                                              return !control.CancelRequested();
-                                          });
-        return outcome;
+        const digest::FileDigests digests = md5->DigestFile(request.packagePath, verify::DigestsToCompute(sources),
+                                                            [&control](std::uint64_t done, std::uint64_t total) {
+                                                                control.Report(done, total);
+                                                                return !control.Cancelled();
+                                                            });
+        return verify::Judge(digests, sources);
     });
-    const std::optional<Outcome> outcome = Await(digest);
-    if (!outcome) {
-        ClearDigest();
-        return;
-    }
-    view_.SetDigestText(runtime::ToUpper(outcome->digests.md5));
-    ShowVerdict(verify::Judge(outcome->digests, outcome->findings));
+    const std::optional<verify::Judgement> judgement = Await(digest);
+    if (!judgement) return;
+    digestShown_ = judgement->digest;
+    view_.SetDigestText(judgement->digest);
+    ShowVerdict(*judgement);
 }
 
 void frmMain::cmdFindFileName_Click() {
@@ -244,7 +286,7 @@ bool frmMain::OpenPath(const std::string& path) {
     }
     // Read on a worker, as a digest is: the file may be large, or on a slow share.
     Task<std::string> reading([absolute](Job::Control& control) {
-        return verify::FirstListedPackage(absolute, [&control] { return control.CancelRequested(); });
+        return verify::FirstListedPackage(absolute, [&control] { return control.Cancelled(); });
     });
     const std::optional<std::string> package = AwaitAfterGrace(reading);
     if (!package) return true;  // the person gave up on it: nothing more to say

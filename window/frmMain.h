@@ -1,5 +1,6 @@
 // The main window's handlers, written once for every front end. A front end shows the
-// controls, implements MainView, and calls the On... boundaries from its events.
+// controls, implements MainView, and calls the On... boundaries from its events; what the
+// window does (during a wait too) is decided here.
 #pragma once
 
 #include <chrono>
@@ -9,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "runtime/task.h"
 #include "shell/modBrowseForFolder.h"
 #include "verify/verdict.h"
-#include "window/job.h"
+#include "window/verdict_display.h"
 
 namespace window {
 
@@ -31,21 +33,19 @@ public:
     virtual void SetBusy(bool busy) = 0;                     // the wait cursor while a digest runs
     virtual void SetCaption(const std::string& text) = 0;    // the window's title
     // A reader of the clipboard's text that may run on any thread: "" when the clipboard holds
-    // none, or more than verify::kClipboardLimit bytes. It may block while the clipboard's owner
-    // does not answer, which is why it is handed to a worker.
-    virtual std::function<std::string()> ClipboardReader() = 0;
-    // The digest box coloured for the verdict (not in high-contrast mode), with `detail` as its
-    // tooltip; kNone gives it its normal colours, and "" no tooltip.
-    virtual void ShowVerdict(verify::Verdict verdict, const std::string& detail) = 0;
-    // Keeps the window painted and answering until the job finishes (true) or the person
-    // cancels it with Escape or the close box (false, at once, without waiting for the work).
-    // Meanwhile the window takes no other input, and `tick` is called every few tens of ms.
-    virtual bool WaitFor(Job& job, const std::function<void()>& tick) = 0;
+    // none, or one longer than `limit` bytes (which it need not copy). It may block while the
+    // clipboard's owner does not answer, which is why it is handed to a worker.
+    virtual std::function<std::string(std::size_t limit)> ClipboardReader() = 0;
+    // The verdict beside the caption, in the digest box: its colours (VerdictBackground) and its
+    // tooltip; a verdict of kNone gives the box its normal look again.
+    virtual void ShowVerdict(const ShownVerdict& shown) = 0;
+    // Keeps the window painted and answering until the job settles: it finishes, or it is
+    // cancelled (frmMain cancels it for Escape, the close box or a new name). Meanwhile the window
+    // takes no input but those, and `tick` is called every few tens of ms.
+    virtual void WaitFor(runtime::Job& job, const std::function<void()>& tick) = 0;
+    // Closes the window once the handler now running has returned.
+    virtual void CloseLater() = 0;
 };
-
-// The digest box's background for a verdict, as 0xRRGGBB: a light green and a light red.
-inline constexpr unsigned kMatchBackground = 0xCCF2CC;
-inline constexpr unsigned kMismatchBackground = 0xF8CCCC;
 
 class frmMain {
 public:
@@ -68,9 +68,18 @@ public:
     void OnLoad();
     void OnFileNameChanged();
     void OnFindFileNameClicked();
-    // The command line's arguments after start-up, and a file dropped on the window.
+    // The command line's paths after start-up (see Asked for the rest), and a file dropped on the
+    // window.
     void OnArguments(const std::vector<std::string>& arguments);
     void OnFileDropped(const std::string& path);
+    // The digest box's text changed, by the person or by the program.
+    void OnDigestTextChanged(const std::string& text);
+
+    // During a wait the window takes no input but these: Escape cancels the wait; the close box
+    // cancels it too, and closes the window once it has ended (false: not now).
+    bool Waiting() const { return running_ != nullptr; }
+    void OnEscape();
+    bool OnCloseAsked();
 
     // The handlers themselves; errors pass to the caller.
     void Form_Load();
@@ -81,12 +90,14 @@ public:
     // source of expected digests; false when it leads to none (its path goes there then).
     bool OpenPath(const std::string& path);
 
+    // What a command line asks for before any window opens: the window, the usage, the version.
+    enum class Asked { kWindow, kUsage, kVersion };
+    static Asked AskedBy(const std::vector<std::string>& arguments);
+    static std::string Usage();
+    static std::string Version();  // "Pellwick 1.0.0.1"
+
     // "Run-time error N" and the error's text, as the message box shows it.
     static std::string ErrorMessage(int number, const std::string& text);
-    static constexpr char kUsage[] =
-        "Usage: Pellwick [PATH]\n\nPATH is a package (.tar.gz) to digest, or a checksum file that lists one "
-        "beside it (NAME.sha256, SHA256SUMS, MD5SUMS, a .dsc...), whose package to check. Pellwick takes one PATH "
-        "at most.";
     // What the message box says of a file handed over that will not be digested.
     static std::string NotDigested(const std::string& path);
 
@@ -95,11 +106,11 @@ private:
     void Guarded(Handler handler);
     // The task's result; nothing when the person gave up waiting for it.
     template <typename Result>
-    std::optional<Result> Await(Task<Result>& task);
+    std::optional<Result> Await(runtime::Task<Result>& task);
     // The same, once the task has run longer than kLookupGrace (with the wait cursor); most
     // finish sooner and never show the wait.
     template <typename Result>
-    std::optional<Result> AwaitAfterGrace(Task<Result>& task);
+    std::optional<Result> AwaitAfterGrace(runtime::Task<Result>& task);
     // The text's first match; nothing when the person gave up waiting for it.
     std::optional<std::string> FindFile(const std::string& text);
     void ClearDigest();
@@ -107,10 +118,12 @@ private:
     void ShowVerdict(const verify::Judgement& judgement);
 
     MainView& view_;
-    Job* running_ = nullptr;         // the job a wait is for
-    bool changedMeanwhile_ = false;  // the file name changed during that wait
-    std::string namedChecksumFile_;  // the checksum file named on the command line or dropped
-    bool verdictShown_ = false;      // a caption, colour or tooltip of a verdict shows
+    runtime::Job* running_ = nullptr;  // the job a wait is for
+    bool changedMeanwhile_ = false;    // the file name changed during that wait
+    bool closeAsked_ = false;          // the close box, during that wait
+    std::string namedChecksumFile_;    // the checksum file named on the command line or dropped
+    std::string digestShown_;          // what the program last put in the digest box
+    bool verdictShown_ = false;        // a caption, colour or tooltip of a verdict shows
 };
 
 // True when the name's last seven characters are ".tar.gz" in any letter case: no other character

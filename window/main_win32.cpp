@@ -36,9 +36,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
 
+    // Asked before the window opens; the answer goes when its box is closed.
+    const std::vector<std::string> arguments = Arguments();
+    if (const auto asked = window::frmMain::AskedBy(arguments); asked != window::frmMain::Asked::kWindow) {
+        const std::string text =
+            asked == window::frmMain::Asked::kUsage ? window::frmMain::Usage() : window::frmMain::Version();
+        ::MessageBoxW(nullptr, runtime::win32::Wide(text).c_str(),
+                      runtime::win32::Wide(window::frmMain::kCaption).c_str(), MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
+
     window::win32::MainWindow mainWindow(instance);
     if (!mainWindow.Create(showCommand)) return 1;
-    mainWindow.OpenArguments(Arguments());
+    mainWindow.OpenArguments(arguments);
 
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

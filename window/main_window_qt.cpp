@@ -18,7 +18,6 @@
 
 #include "runtime/unique_resource.h"
 #include "shell/modBrowseForFolder_qt.h"
-#include "verify/sources.h"
 #include "window/clipboard_qt.h"
 #include "window/high_contrast_qt.h"
 #include "window/layout.h"
@@ -105,6 +104,8 @@ MainWindow::MainWindow()
     txtMD5_->installEventFilter(this);
 
     connect(txtFileName_, &QLineEdit::textChanged, this, [this] { form_.OnFileNameChanged(); });
+    connect(txtMD5_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { form_.OnDigestTextChanged(text.toStdString()); });
     connect(cmdFindFileName_, &QPushButton::clicked, this, [this] { form_.OnFindFileNameClicked(); });
 
     AskHighContrast(this, [this](bool on) { SetHighContrast(on); });
@@ -172,7 +173,7 @@ void MainWindow::SetCaption(const std::string& text) {
     setWindowTitle(QString::fromStdString(text));
 }
 
-std::function<std::string()> MainWindow::ClipboardReader() {
+std::function<std::string(std::size_t limit)> MainWindow::ClipboardReader() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     // Another X client's clipboard is asked over a connection of the reader's own, on the worker:
     // an owner that does not answer then holds up nothing but that worker. Every other clipboard
@@ -180,21 +181,24 @@ std::function<std::string()> MainWindow::ClipboardReader() {
     // read here, as it is taken.
     if (QGuiApplication::platformName() == "xcb" && !clipboard->ownsClipboard()) {
         // It gives up later than the sources' time limit, which passes it over and says so first.
-        return [display = qEnvironmentVariable("DISPLAY").toStdString()] {
-            return x11::ReadClipboardText(display, verify::kClipboardLimit, 2 * verify::kSourceTimeLimit);
+        return [display = x11::DisplayName()](std::size_t limit) {
+            return x11::ReadClipboardText(display, limit, std::chrono::seconds(2));
         };
     }
-    const QByteArray text = clipboard->text().toUtf8();
-    return [value = static_cast<std::size_t>(text.size()) <= verify::kClipboardLimit ? text.toStdString() : ""] {
-        return value;
+    return [text = clipboard->text().toUtf8().toStdString()](std::size_t limit) {
+        return text.size() <= limit ? text : std::string();
     };
 }
 
-void MainWindow::ShowVerdict(verify::Verdict verdict, const std::string& detail) {
-    verdict_ = verdict;
+void MainWindow::ShowVerdict(const ShownVerdict& shown) {
+    verdict_ = shown.verdict;
     ColourDigestBox();
-    txtMD5_->setToolTip(QString::fromStdString(detail));
-    txtMD5_->setAccessibleDescription(QString::fromStdString(detail));
+    txtMD5_->setToolTip(QString::fromStdString(shown.detail));
+    txtMD5_->setAccessibleDescription(QString::fromStdString(shown.detail));
+}
+
+void MainWindow::CloseLater() {
+    QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
 }
 
 void MainWindow::SetHighContrast(bool on) {
@@ -203,13 +207,13 @@ void MainWindow::SetHighContrast(bool on) {
 }
 
 void MainWindow::ColourDigestBox() {
-    if (verdict_ == verify::Verdict::kNone || highContrast_) {
+    const std::optional<unsigned> background = VerdictBackground(verdict_, highContrast_);
+    if (!background) {
         txtMD5_->setPalette(QPalette());  // nothing set: the system's colours again
         return;
     }
     QPalette palette = txtMD5_->palette();
-    palette.setColor(QPalette::Base,
-                     QColor(verdict_ == verify::Verdict::kMatch ? kMatchBackground : kMismatchBackground));
+    palette.setColor(QPalette::Base, QColor(*background));
     palette.setColor(QPalette::Text, Qt::black);  // legible on the light tint under a dark theme too
     txtMD5_->setPalette(palette);
 }
@@ -228,53 +232,31 @@ void MainWindow::SetBusy(bool busy) {
     }
 }
 
-bool MainWindow::WaitFor(Job& job, const std::function<void()>& tick) {
-    if (job.Finished()) return true;
+void MainWindow::WaitFor(runtime::Job& job, const std::function<void()>& tick) {
     QEventLoop loop;
-    // A queued call wakes the loop at once; once cancelled the job calls nobody. By the slot's
+    // A queued call wakes the loop at once when the job finishes or is cancelled. By the slot's
     // name, so that no functor is allocated on the worker thread.
-    job.OnFinished([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); });
+    job.OnSettled([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); });
+    if (job.Finished() || job.Cancelled()) return;
     QTimer ticks;
     connect(&ticks, &QTimer::timeout, this, [&tick] { tick(); });
     ticks.start(kCaptionTickMs);
-    waitingFor_ = &job;
-    waitLoop_ = &loop;
+    waiting_ = true;
     qApp->installEventFilter(this);
-    const runtime::ScopeGuard done([this] {
+    const runtime::ScopeGuard done([this, &job] {
+        job.OnSettled(nullptr);  // the loop goes with this call: nothing may wake it after
         qApp->removeEventFilter(this);
-        waitingFor_ = nullptr;
-        waitLoop_ = nullptr;
+        waiting_ = false;
     });
     loop.exec();
-    if (closeAfterWait_) {
-        closeAfterWait_ = false;
-        // Queued: the window closes once the handler that waited has returned.
-        QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
-    }
-    if (job.Finished() && !job.Cancelled()) return true;
-    job.Cancel();  // the application is quitting
-    return false;
-}
-
-void MainWindow::CancelWait() {
-    waitingFor_->Cancel();
-    waitLoop_->quit();
-}
-
-bool MainWindow::TakeDuringWait(QEvent* event) {
-    if (!IsInput(event->type())) return true;
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) CancelWait();
-    return false;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (waitingFor_ == nullptr) {
+    if (form_.OnCloseAsked()) {
         QWidget::closeEvent(event);
-        return;
+    } else {
+        event->ignore();
     }
-    closeAfterWait_ = true;
-    CancelWait();
-    event->ignore();
 }
 
 bool MainWindow::TakeDroppedFile(QDropEvent* event) {
@@ -294,7 +276,13 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (waitingFor_ != nullptr) return !TakeDuringWait(event);
+    if (waiting_ && form_.Waiting()) {
+        // A wait takes no input but Escape, which cancels it (and the close box, which is no event here).
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            form_.OnEscape();
+        }
+        return IsInput(event->type());
+    }
     switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

@@ -5,7 +5,6 @@
 
 #include "window/frmMain.h"
 
-class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,9 +24,10 @@ public:
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
-    bool WaitFor(Job& job, const std::function<void()>& tick) override;
-    std::function<std::string()> ClipboardReader() override;
-    void ShowVerdict(verify::Verdict verdict, const std::string& detail) override;
+    void WaitFor(runtime::Job& job, const std::function<void()>& tick) override;
+    std::function<std::string(std::size_t limit)> ClipboardReader() override;
+    void ShowVerdict(const ShownVerdict& shown) override;
+    void CloseLater() override;
 
     // The command line's arguments (without the program's name), after start-up.
     void OpenArguments(const QStringList& arguments);
@@ -47,9 +47,6 @@ protected:
 private:
     void PlaceControls();
     bool TakeDroppedFile(QDropEvent* event);
-    // False for input that a wait drops: keys but Escape (which cancels), mouse, drops.
-    bool TakeDuringWait(QEvent* event);
-    void CancelWait();
     void ColourDigestBox();
 
     QPushButton* cmdFindFileName_;
@@ -57,9 +54,7 @@ private:
     QLineEdit* txtMD5_;
     QLabel* Label1_;
     QLabel* lblFile_;
-    Job* waitingFor_ = nullptr;
-    QEventLoop* waitLoop_ = nullptr;
-    bool closeAfterWait_ = false;
+    bool waiting_ = false;
     verify::Verdict verdict_ = verify::Verdict::kNone;
     bool highContrast_ = false;
     frmMain form_;

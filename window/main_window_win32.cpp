@@ -47,8 +47,8 @@ bool MainWindow::Create(int showCommand) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = kWindowClass;
     if (::RegisterClassExW(&wc) == 0) return false;
-    jobFinished_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!jobFinished_) return false;
+    jobSettled_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!jobSettled_) return false;
 
     // Sized once its DPI is known (OnCreate); placed where the system puts a new window.
     if (::CreateWindowExW(kExStyle, kWindowClass, Wide(frmMain::kCaption).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -150,6 +150,7 @@ void MainWindow::Layout(UINT dpi) {
 
 void MainWindow::OnCommand(int id, int code) {
     if (id == kIdFileName && code == EN_CHANGE) form_.OnFileNameChanged();
+    if (id == kIdMD5 && code == EN_CHANGE) form_.OnDigestTextChanged(TextOf(Control(kIdMD5)));
     if (id == kIdFindFileName && code == BN_CLICKED) form_.OnFindFileNameClicked();
 }
 
@@ -184,19 +185,17 @@ bool MainWindow::OnSetCursor() {
 }
 
 void MainWindow::OnClose() {
-    if (waitingFor_ == nullptr) {
-        ::DestroyWindow(hwnd_);
-        return;
-    }
-    // The handler that waits must return before the window may go.
-    closeAfterWait_ = true;
-    waitingFor_->Cancel();
+    if (form_.OnCloseAsked()) ::DestroyWindow(hwnd_);
+}
+
+void MainWindow::CloseLater() {
+    ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 bool MainWindow::TakeDuringWait(const MSG& message) {
     const UINT m = message.message;
     if (m == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
-        waitingFor_->Cancel();
+        form_.OnEscape();
         return false;
     }
     if (m == WM_SYSKEYDOWN && message.wParam == VK_F4) return true;  // closes, so cancels
@@ -209,17 +208,15 @@ bool MainWindow::TakeDuringWait(const MSG& message) {
     return true;
 }
 
-bool MainWindow::WaitFor(Job& job, const std::function<void()>& tick) {
-    if (job.Finished()) return true;
-    ::ResetEvent(jobFinished_.Get());
-    job.OnFinished([event = jobFinished_.Get()] { ::SetEvent(event); });
-    waitingFor_ = &job;
-    const runtime::ScopeGuard done([this] { waitingFor_ = nullptr; });
-    const HANDLE finished = jobFinished_.Get();
+void MainWindow::WaitFor(runtime::Job& job, const std::function<void()>& tick) {
+    ::ResetEvent(jobSettled_.Get());
+    job.OnSettled([event = jobSettled_.Get()] { ::SetEvent(event); });
+    const runtime::ScopeGuard done([&job] { job.OnSettled(nullptr); });
+    const HANDLE settled = jobSettled_.Get();
     bool quitting = false;
     while (!job.Cancelled() && !job.Finished() && !quitting) {
         // Sent messages (another program's probes) are answered inside the wait and the peek.
-        ::MsgWaitForMultipleObjectsEx(1, &finished, kCaptionTickMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        ::MsgWaitForMultipleObjectsEx(1, &settled, kCaptionTickMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         MSG message{};
         while (!job.Cancelled() && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
@@ -233,13 +230,6 @@ bool MainWindow::WaitFor(Job& job, const std::function<void()>& tick) {
         }
         tick();
     }
-    if (closeAfterWait_) {
-        closeAfterWait_ = false;
-        ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    }
-    if (job.Finished() && !job.Cancelled()) return true;
-    job.Cancel();
-    return false;
 }
 
 std::string MainWindow::FileNameText() const {
@@ -274,7 +264,7 @@ void MainWindow::SetCaption(const std::string& text) {
 
 void MainWindow::SetBusy(bool busy) {
     busy_ = busy;
-    // Shown at once: the digest holds the message loop until it is done.
+    // Shown at once, not at the next move of the mouse.
     if (busy) {
         cursorBeforeBusy_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     } else {

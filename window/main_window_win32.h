@@ -35,9 +35,10 @@ public:
     void ShowError(const std::string& message) override;
     void SetBusy(bool busy) override;
     void SetCaption(const std::string& text) override;
-    bool WaitFor(Job& job, const std::function<void()>& tick) override;
-    std::function<std::string()> ClipboardReader() override;
-    void ShowVerdict(verify::Verdict verdict, const std::string& detail) override;
+    void WaitFor(runtime::Job& job, const std::function<void()>& tick) override;
+    std::function<std::string(std::size_t limit)> ClipboardReader() override;
+    void ShowVerdict(const ShownVerdict& shown) override;
+    void CloseLater() override;
 
     // The command line's arguments (without the program's name), after start-up.
     void OpenArguments(const std::vector<std::string>& arguments) { form_.OnArguments(arguments); }
@@ -69,9 +70,7 @@ private:
     UniqueFont font_;
     bool busy_ = false;
     HCURSOR cursorBeforeBusy_ = nullptr;
-    runtime::win32::UniqueHandle jobFinished_;  // set by the worker; wakes a wait at once
-    Job* waitingFor_ = nullptr;
-    bool closeAfterWait_ = false;
+    runtime::win32::UniqueHandle jobSettled_;  // set when the job finishes or is cancelled; wakes a wait at once
     verify::Verdict verdict_ = verify::Verdict::kNone;
     UniqueBrush verdictBrush_;
     HWND verdictTip_ = nullptr;  // destroyed with the window, which owns it

@@ -1,6 +1,7 @@
 // The verdict on the digest box: its colours, its tooltip, and the clipboard it may come from.
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 
 #include "window/controls_win32.h"
 #include "window/main_window_win32.h"
@@ -41,21 +42,23 @@ bool MainWindow::CreateVerdictTip() {
 }
 
 HBRUSH MainWindow::OnCtlColorEdit(HDC dc, HWND control) {
-    if (control != Control(kIdMD5) || verdict_ == verify::Verdict::kNone || HighContrastOn()) return nullptr;
-    const COLORREF background = ColourOf(verdict_ == verify::Verdict::kMatch ? kMatchBackground : kMismatchBackground);
+    if (control != Control(kIdMD5)) return nullptr;
+    const std::optional<unsigned> rgb = VerdictBackground(verdict_, HighContrastOn());
+    if (!rgb) return nullptr;
+    const COLORREF background = ColourOf(*rgb);
     if (!verdictBrush_) verdictBrush_.Reset(::CreateSolidBrush(background));
     ::SetBkColor(dc, background);
     ::SetTextColor(dc, RGB(0, 0, 0));  // legible on the light tint whatever the text colour is
     return verdictBrush_.Get();
 }
 
-void MainWindow::ShowVerdict(verify::Verdict verdict, const std::string& detail) {
-    if (verdict != verdict_) verdictBrush_.Reset();
-    verdict_ = verdict;
+void MainWindow::ShowVerdict(const ShownVerdict& shown) {
+    if (shown.verdict != verdict_) verdictBrush_.Reset();
+    verdict_ = shown.verdict;
     const HWND digestBox = Control(kIdMD5);
     ::InvalidateRect(digestBox, nullptr, TRUE);
 
-    std::wstring text = Wide(detail);
+    std::wstring text = Wide(shown.detail);
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -92,8 +95,8 @@ std::string ReadClipboard(std::size_t limit) {
 
 }  // namespace
 
-std::function<std::string()> MainWindow::ClipboardReader() {
-    return [] { return ReadClipboard(verify::kClipboardLimit); };
+std::function<std::string(std::size_t limit)> MainWindow::ClipboardReader() {
+    return [](std::size_t limit) { return ReadClipboard(limit); };
 }
 
 }  // namespace window::win32

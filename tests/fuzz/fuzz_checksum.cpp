@@ -11,7 +11,8 @@
 #include "runtime/paths.h"
 #include "runtime/text.h"
 #include "verify/checksum_text.h"
-#include "verify/verdict.h"
+#include "verify/source_kinds.h"
+#include "verify/sum_lines.h"
 
 namespace {
 
@@ -80,20 +81,19 @@ bool Carries(Algorithm algorithm, std::string_view name, int format) {
     return true;
 }
 
-// The entries `text` reads, fed in pieces of `piece` bytes.
-std::vector<verify::KeptEntry> Read(std::string_view bytes, std::size_t piece, std::string_view name,
-                                    bool* signedList = nullptr) {
-    std::vector<std::string> names;
+// The entries `text` reads, fed in pieces of `piece` bytes, from a file of every form (a .dsc) or
+// from NAME.md5 with `stem` NAME.
+std::vector<verify::Expected> Read(std::string_view bytes, std::size_t piece, std::string_view name,
+                                   bool* signedList = nullptr, std::string_view stem = "") {
     // The package's bare name, as the window gives it: lines for other names are passed over early.
-    verify::ChecksumText text(std::string(runtime::BareName(name)), [&](const verify::ChecksumEntry& e) {
-        Check(IsDigestOf(e.algorithm, e.hex));
-        names.emplace_back(e.name);
-        return e.name == name;
-    });
+    verify::ChecksumText text({std::nullopt, std::string(stem), stem.empty()}, std::string(runtime::BareName(name)),
+                              [&](const verify::ChecksumEntry& e) {
+                                  Check(IsDigestOf(e.algorithm, e.hex));
+                                  return e.name == name;
+                              });
     for (std::size_t at = 0; at < bytes.size(); at += piece) text.Feed(bytes.substr(at, piece));
     text.End();
     if (signedList != nullptr) *signedList = text.Signed();
-    if (const auto bare = text.BareDigest()) Check(IsDigestOf(bare->algorithm, bare->hex));
     return text.Entries();
 }
 
@@ -110,7 +110,10 @@ std::string Utf16Le(std::string_view utf8) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
-    for (const auto& e : Read(content, 1 + size % 97, "foo.tar.gz")) Check(IsDigestOf(e.algorithm, e.hex));
+    for (const auto& e : Read(content, 1 + size % 97, "foo.tar.gz")) Check(IsDigestOf(e.algorithm, e.digest));
+    for (const auto& e : Read(content, 1 + size % 89, "foo.tar.gz", nullptr, "foo.tar.gz")) {
+        Check(IsDigestOf(e.algorithm, e.digest));
+    }
     if (const auto clipboard = verify::SourceFromClipboard(content, "foo.tar.gz")) {
         for (const auto& e : clipboard->expected) {
             Check(IsDigestOf(e.algorithm, e.digest) && e.digest.find_first_of("abcdef") == std::string::npos);
@@ -132,8 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int format = 0; format < 6; ++format) {
         if (!Carries(algorithm, name, format)) continue;
         const std::string line = Written(algorithm, hex, name, format);
-        const auto expect = [&](const std::vector<verify::KeptEntry>& entries) {
-            Check(entries.size() == 1 && entries[0].algorithm == algorithm && entries[0].hex == upper);
+        const auto expect = [&](const std::vector<verify::Expected>& entries) {
+            Check(entries.size() == 1 && entries[0].algorithm == algorithm && entries[0].digest == upper);
         };
         expect(Read(line + "\n", 1 + data[1] % 13, name));
         // Clearsigned, with "- " before a line that starts with a dash.

@@ -42,30 +42,29 @@ public:
         caption = text;
         if (waiting_) progressCaptions.push_back(text);
     }
-    std::function<std::string()> ClipboardReader() override {
-        if (clipboardReader) return clipboardReader;
-        return [text = clipboard.size() <= verify::kClipboardLimit ? clipboard : ""] { return text; };
+    std::function<std::string(std::size_t limit)> ClipboardReader() override {
+        if (clipboardReader) return [read = clipboardReader](std::size_t) { return read(); };
+        return [text = clipboard](std::size_t limit) { return text.size() <= limit ? text : ""; };
     }
-    void ShowVerdict(verify::Verdict shown, const std::string& text) override {
-        verdict = shown;
-        detail = text;
+    void ShowVerdict(const window::ShownVerdict& shown) override {
+        verdict = shown.verdict;
+        sentence = shown.sentence;
+        detail = shown.detail;
     }
+    void CloseLater() override { ++closes; }
     void SetBusy(bool busy) override {
         busyDepth += busy ? 1 : -1;
         busyPeak = std::max(busyPeak, busyDepth);
     }
 
-    bool WaitFor(window::Job& job, const std::function<void()>& tick) override {
+    // Escape, as far as the handlers see it, when `cancelWhen` says so.
+    void WaitFor(runtime::Job& job, const std::function<void()>& tick) override {
         ++waits;
-        for (;;) {
-            if (job.WaitFinished(std::chrono::milliseconds(5))) return true;
+        while (!job.Cancelled() && !job.WaitFinished(std::chrono::milliseconds(5))) {
             waiting_ = true;
             tick();
             waiting_ = false;
-            if (cancelWhen && cancelWhen(job)) {
-                job.Cancel();
-                return false;
-            }
+            if (cancelWhen && cancelWhen(job)) form.OnEscape();
         }
     }
 
@@ -76,13 +75,15 @@ public:
     std::string clipboard;
     std::function<std::string()> clipboardReader;  // when set, read instead of `clipboard`, on the worker
     verify::Verdict verdict = verify::Verdict::kNone;
+    std::string sentence;      // the verdict in words
     std::string detail;        // the digest box's tooltip
     std::string browseResult;  // what the next browse dialog answers; "" is Cancel
     std::vector<BrowseCall> browseCalls;
     std::vector<std::string> errors;
-    std::function<bool(const window::Job&)> cancelWhen;  // polled every 5 ms of a wait
+    std::function<bool(const runtime::Job&)> cancelWhen;  // polled every 5 ms of a wait; true is Escape
     std::vector<std::string> progressCaptions;
     int waits = 0;
+    int closes = 0;     // CloseLater calls
     int busyDepth = 0;  // 0 whenever no handler runs: the wait cursor always goes away
     int busyPeak = 0;
 

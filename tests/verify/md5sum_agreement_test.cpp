@@ -37,14 +37,9 @@ Verdict ToolVerdict(const std::string& tool, const std::string& folder, const st
 
 // What Pellwick says of the package, from that one file.
 Verdict PellwickVerdict(const std::string& list, const std::string& package, const digest::FileDigests& computed) {
-    const auto reading = verify::ReadChecksumFile(list, package, "foo.tar.gz", nullptr);
-    verify::Findings findings;
-    if (reading && reading->unreadLine == 0) {
-        verify::Source source{"list", {}};
-        for (const auto& e : reading->entries) source.expected.push_back({e.algorithm, e.hex, e.size, "list", false});
-        findings.sources.push_back(source);
-    }
-    return verify::Judge(computed, findings).verdict;
+    std::vector<verify::Source> sources;
+    if (auto source = verify::ReadChecksumFile(list, package, "foo.tar.gz", nullptr)) sources.push_back(*source);
+    return verify::Judge(computed, sources).verdict;
 }
 
 std::string Filled(std::string text, const std::string& from, const std::string& to) {

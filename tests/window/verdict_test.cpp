@@ -221,7 +221,7 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
             EXPECT_EQ(view.fileName, c.fileName) << c.arguments[0];
             EXPECT_EQ(view.caption, c.caption) << c.arguments[0];
             std::vector<std::string> errors;
-            if (c.arguments.size() > 1) errors = {window::frmMain::kUsage};
+            if (c.arguments.size() > 1) errors = {window::frmMain::Usage()};
             if ((c.arguments[0] == "MD5SUMS" || c.arguments[0] == "pkg.tgz") && !dropped) {
                 errors = {window::frmMain::NotDigested(folder + c.arguments[0])};
             }

@@ -61,7 +61,7 @@ TEST_F(WaitTest, LongDigestShowsGrowingProgressAndACancelLeavesTheBoxEmptyWithou
         view.digest = "PREVIOUS";
         const auto start = Clock::now();
         // After the lookup (slowed too) and the quiet 0.3 s of the digest.
-        if (cancel) view.cancelWhen = [start](const window::Job&) { return Clock::now() - start > milliseconds(600); };
+        if (cancel) view.cancelWhen = [start](const runtime::Job&) { return Clock::now() - start > milliseconds(600); };
         view.SetFileNameText(pkg);
         EXPECT_EQ(view.digest, cancel ? "" : shown);
         // Nine slowed reads take over a second: a cancelled wait does not wait for the work.
@@ -96,7 +96,7 @@ TEST_F(WaitTest, SlowLookupIsWaitedForAndCancellingAbandonsIt) {
         FakeView view;
         view.digest = "PREVIOUS";
         const auto start = Clock::now();
-        if (cancel) view.cancelWhen = [start](const window::Job&) { return Clock::now() - start > milliseconds(100); };
+        if (cancel) view.cancelWhen = [start](const runtime::Job&) { return Clock::now() - start > milliseconds(100); };
         view.SetFileNameText(pkg);
         EXPECT_EQ(view.digest, cancel ? "" : testsupport::AsciiUpper(testsupport::Md5sumOf(pkg)));
         EXPECT_EQ(view.waits, cancel ? 1 : 2) << "the lookup, then the digest";
@@ -138,7 +138,7 @@ TEST_F(WaitTest, ASourceThatDoesNotAnswerIsPassedOverAndTheDigestShows) {
             };
         }
         std::string shownDuring = "nothing polled";
-        view.cancelWhen = [&](const window::Job&) {
+        view.cancelWhen = [&](const runtime::Job&) {
             if (shownDuring == "nothing polled") shownDuring = view.caption + "|" + view.digest + "|" + view.detail;
             return false;
         };

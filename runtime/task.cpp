@@ -1,4 +1,4 @@
-#include "window/job.h"
+#include "runtime/task.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,14 +9,14 @@
 #include "runtime/files.h"
 #include "runtime/worker_pool.h"
 
-namespace window {
+namespace runtime {
 
 struct Job::State final : Control {
     void Report(std::uint64_t doneBytes, std::uint64_t totalBytes) override {
         total.store(totalBytes, std::memory_order_relaxed);
         done.store(doneBytes, std::memory_order_relaxed);
     }
-    bool CancelRequested() const override { return cancelled.load(std::memory_order_relaxed); }
+    bool Cancelled() const override { return cancelled.load(std::memory_order_relaxed); }
 
     std::function<void(Control&)> work;
     std::atomic<std::uint64_t> done{0}, total{0};
@@ -28,13 +28,13 @@ struct Job::State final : Control {
     bool finished = false;
     std::exception_ptr error;
     std::function<void()> wake;
-    const runtime::ReadInterrupter* interrupter = nullptr;  // while the work runs
+    const ReadInterrupter* interrupter = nullptr;  // while the work runs
 };
 
 namespace {
 
 void Execute(const std::shared_ptr<Job::State>& state) {
-    const runtime::ReadInterrupter interrupter;
+    const ReadInterrupter interrupter;
     {
         const std::lock_guard<std::mutex> guard(state->lock);
         state->interrupter = &interrupter;
@@ -62,7 +62,7 @@ Job::Job() : state_(std::make_shared<State>()), started_(Clock::now()) {}
 
 void Job::Start(std::function<void(Control&)> work) {
     state_->work = std::move(work);
-    runtime::RunOnWorker([state = state_] { Execute(state); });
+    RunOnWorker([state = state_] { Execute(state); });
 }
 
 Job::~Job() {
@@ -84,11 +84,10 @@ bool Job::WaitFinished(std::chrono::milliseconds timeout) const {
     return state_->finishedChanged.wait_for(guard, timeout, [this] { return state_->finished; });
 }
 
-void Job::OnFinished(std::function<void()> wake) {
+void Job::OnSettled(std::function<void()> wake) {
     const std::lock_guard<std::mutex> guard(state_->lock);
-    if (state_->cancelled) return;
-    if (state_->finished) {
-        wake();
+    if (state_->cancelled || state_->finished) {
+        if (wake) wake();
     } else {
         state_->wake = std::move(wake);
     }
@@ -97,8 +96,9 @@ void Job::OnFinished(std::function<void()> wake) {
 void Job::Cancel() {
     const std::lock_guard<std::mutex> guard(state_->lock);
     state_->cancelled = true;
-    state_->wake = nullptr;
     if (state_->interrupter != nullptr) state_->interrupter->Interrupt();
+    // The waiter wakes now, not when the work gets round to stopping.
+    if (auto wake = std::move(state_->wake)) wake();
 }
 
 bool Job::Cancelled() const {
@@ -114,4 +114,4 @@ void Job::RethrowError() {
     if (state_->error) std::rethrow_exception(std::exchange(state_->error, nullptr));
 }
 
-}  // namespace window
+}  // namespace runtime

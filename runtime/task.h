@@ -1,6 +1,7 @@
-// Work that the window hands to a worker thread so that it can keep answering while the work
-// runs: its progress, its cancellation, and its result or its error handed back to the GUI
-// thread.
+// Work handed to a worker thread, so that whoever handed it over can keep answering while it
+// runs: its progress, its cancellation, and its result or its error handed back once. The one
+// way the program hands work to a worker: the window's lookups and digests, and the reading of
+// each source of expected digests.
 #pragma once
 
 #include <chrono>
@@ -9,10 +10,10 @@
 #include <memory>
 #include <optional>
 
-namespace window {
+namespace runtime {
 
-// What a view needs of a job: whether it has finished, a way to wake when it does, and a way to
-// give up on it. The result comes from the typed Task.
+// What a waiter needs of a job: whether it has finished, a way to wake when it settles, and a
+// way to cancel it. The result comes from the typed Task.
 class Job {
 public:
     using Clock = std::chrono::steady_clock;
@@ -22,14 +23,14 @@ public:
     public:
         virtual ~Control() = default;
         virtual void Report(std::uint64_t done, std::uint64_t total) = 0;
-        virtual bool CancelRequested() const = 0;
+        virtual bool Cancelled() const = 0;
     };
 
     struct Progress {
         std::uint64_t done = 0, total = 0;  // bytes; a total of 0 is not known yet
     };
 
-    // Abandons the work if it still runs: it is asked to stop, and nobody waits for it.
+    // Cancels the work if it still runs: nobody waits for it.
     virtual ~Job();
     Job(const Job&) = delete;
     Job& operator=(const Job&) = delete;
@@ -37,12 +38,13 @@ public:
     bool Finished() const;
     // Blocks for up to `timeout`; true once the work has finished.
     bool WaitFinished(std::chrono::milliseconds timeout) const;
-    // `wake` is called once, from the worker thread, when the work finishes (at once when it
-    // already has); never after the job is cancelled or destroyed.
-    void OnFinished(std::function<void()> wake);
+    // `wake` is called once, when the work finishes (from the worker thread) or the job is
+    // cancelled (from the cancelling thread), at once when either has happened already; never
+    // after the job is destroyed, nor once another (or null, to stop waiting) replaces it.
+    void OnSettled(std::function<void()> wake);
 
-    // Asks the work to stop and interrupts its blocking read where the platform can. The
-    // waiting window returns at once; the work's result, when it comes, is discarded.
+    // Asks the work to stop and interrupts its blocking read where the platform can. A waiter
+    // is woken at once; the work's result, when it comes, is discarded.
     void Cancel();
     bool Cancelled() const;
 
@@ -54,7 +56,7 @@ public:
 protected:
     Job();
     // Starts the work on a worker thread at once. The work owns what it touches: it may outlive
-    // this object when abandoned.
+    // this object when cancelled.
     void Start(std::function<void(Control&)> work);
     // Rethrows the work's exception, once finished.
     void RethrowError();
@@ -82,4 +84,4 @@ private:
     std::shared_ptr<std::optional<Result>> slot_;  // written by the worker before it finishes
 };
 
-}  // namespace window
+}  // namespace runtime
