@@ -17,11 +17,14 @@ std::optional<Source> SourceFromClipboard(std::string_view text, const std::stri
     }
     const std::string_view line = runtime::Trimmed(text);
     if (line.empty() || line.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;  // more lines
-    SumLines lines({{}, packageName, [&](const ChecksumEntry& entry, std::size_t) {
-                        if (runtime::SameFileName(entry.name, packageName)) {
-                            found.expected.push_back({entry.algorithm, runtime::AsciiUpper(entry.hex), entry.size, 0});
-                        }
-                    }});
+    FormReader::Context context;
+    context.packageName = packageName;
+    context.found = [&](const ChecksumEntry& entry, std::size_t) {
+        if (runtime::SameFileName(entry.name, packageName)) {
+            found.expected.push_back({entry.algorithm, runtime::AsciiUpper(entry.hex), entry.size, 0});
+        }
+    };
+    SumLines lines(std::move(context));
     lines.Read({line, 1, false});
     if (found.expected.empty()) return std::nullopt;
     return found;

@@ -1,14 +1,20 @@
 // Checksum lines against the reference readers (md5sum -c, sha1sum -c, sha256sum -c, sha512sum -c):
 // each list of the table, once with the package's digest and once with one digit changed, in a
-// checksum file of its own, for each algorithm. Where the tool says OK or FAILED, Pellwick must say
-// the package matches or does not; where the tool reads no line for the package, nothing may
-// count. Rows marked quiet are where Pellwick says nothing though the tool checks: a name that
-// climbs through a parent folder, a line too long to keep.
+// checksum file of its own (named as a .dsc, so that every form is read), for each algorithm. Where
+// the tool says OK or FAILED, Pellwick must say the package matches or does not; where the tool
+// reads no line for the package, nothing may count. Rows marked quiet are where Pellwick says
+// nothing though the tool checks: a name that climbs through a parent folder, a line too long to
+// keep. Clearsigned lists against GnuPG's reading of them (`gpg --decrypt | sha256sum -c`), and
+// GnuPG's `--print-md` blocks against the algorithm their file's name gives.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "runtime/text.h"
 #include "tests/support/test_support.h"
@@ -21,10 +27,8 @@ using namespace std::string_literals;
 using digest::Algorithm;
 using verify::Verdict;
 
-// What the tool said about the lines, run from the checksum file's folder.
-Verdict ToolVerdict(const std::string& tool, const std::string& folder, const std::string& file) {
-    const auto result = testsupport::Run({tool, "-c", file}, {.workingDir = folder});
-    std::string_view out = result.output;
+// What a reference tool's -c said about the lines.
+Verdict VerdictOfOutput(std::string_view out) {
     bool ok = false, failed = false;
     for (std::size_t at = 0; at < out.size();) {
         const std::string_view line = out.substr(at, out.find('\n', at) - at);
@@ -33,6 +37,11 @@ Verdict ToolVerdict(const std::string& tool, const std::string& folder, const st
         at += line.size() + 1;
     }
     return failed ? Verdict::kMismatch : ok ? Verdict::kMatch : Verdict::kNone;
+}
+
+// What the tool said about the lines, run from the checksum file's folder.
+Verdict ToolVerdict(const std::string& tool, const std::string& folder, const std::string& file) {
+    return VerdictOfOutput(testsupport::Run({tool, "-c", file}, {.workingDir = folder}).output);
 }
 
 // What Pellwick says of the package, from that one file.
@@ -51,13 +60,13 @@ std::string Filled(std::string text, const std::string& from, const std::string&
 
 TEST(ReferenceToolAgreementTest, EveryLineCountsForThePackageExactlyWhenTheToolChecksIt) {
     const testsupport::TempDir dir;
-    const std::string package = dir / "foo.tar.gz", list = dir / "list";
+    const std::string package = dir / "foo.tar.gz", list = dir / "list.dsc";
     testsupport::WriteFile(package, "hello");
     ASSERT_EQ(::mkdir((dir / "sub").c_str(), 0755), 0);
     const std::string comments = "# " + std::string(1 << 20, '-') + "\n", blanks(100000, ' ');
     const std::string cut(70000, 'x');  // a name longer than a line may be kept
-    // {h} the digest in lowercase, {H} in uppercase, {w} always the other one, {tag} the BSD tag,
-    // {dir} the folder.
+    // {h} the digest in lowercase, {H} in uppercase, {w} always the other one, {o} ones, {tag} the
+    // BSD tag, {dir} the folder.
     const struct {
         std::string lines;
         bool quiet = false;
@@ -112,6 +121,10 @@ TEST(ReferenceToolAgreementTest, EveryLineCountsForThePackageExactlyWhenTheToolC
         {"{h}  foo.tar.gz\n{w} foo.tar.gz\n"},
         {"{tag} (bar.tar.gz) = {w}\n{h} foo.tar.gz\n{w}  foo.tar.gz\n"},
         {"{w} " + cut + "\n{h}  foo.tar.gz\n"},
+        // Lines that another form reads count for the tools' form as the tools count them.
+        {"{h}  foo.tar.gz\nfiles:\n {w}  foo.tar.gz\n"},
+        {"Files:\n {o} 5 x\n{h}  foo.tar.gz\n{w} foo.tar.gz\n"},
+        {"x: 1234\n {o} deadbeef\n{h}  foo.tar.gz\n{w} foo.tar.gz\n"},
         // Nothing hides far down a list, nor behind blanks.
         {"{h}  foo.tar.gz\n" + comments + "{w}  foo.tar.gz\n"},
         {blanks + "{h}  foo.tar.gz\n"},
@@ -135,10 +148,11 @@ TEST(ReferenceToolAgreementTest, EveryLineCountsForThePackageExactlyWhenTheToolC
             for (const std::string& hex : {digest, other}) {
                 std::string text = Filled(row.lines, "{tag}", tool.tag);
                 text = Filled(Filled(Filled(text, "{h}", hex), "{H}", runtime::AsciiUpper(hex)), "{w}", other);
+                text = Filled(text, "{o}", std::string(digest.size(), '1'));
                 text = Filled(text, "{dir}", dir.Path());
                 SCOPED_TRACE(std::string(tool.tool) + ": " + text.substr(0, 120));
                 testsupport::WriteFile(list, text);
-                const Verdict expected = ToolVerdict(tool.tool, dir.Path(), "list");
+                const Verdict expected = ToolVerdict(tool.tool, dir.Path(), "list.dsc");
                 EXPECT_EQ(PellwickVerdict(list, package, computed), row.quiet ? Verdict::kNone : expected);
                 if (row.quiet) {
                     EXPECT_NE(expected, Verdict::kNone) << "a quiet row the tool reads";
@@ -149,8 +163,116 @@ TEST(ReferenceToolAgreementTest, EveryLineCountsForThePackageExactlyWhenTheToolC
     // md5sum refuses a byte-order mark; it is ignored here.
     const std::string digest = testsupport::Md5sumOf(package);
     testsupport::WriteFile(list, "\xEF\xBB\xBF" + digest + "  foo.tar.gz\n");
-    EXPECT_EQ(ToolVerdict("md5sum", dir.Path(), "list"), Verdict::kNone);
+    EXPECT_EQ(ToolVerdict("md5sum", dir.Path(), "list.dsc"), Verdict::kNone);
     EXPECT_EQ(PellwickVerdict(list, package, {digest, {}, {}, 5}), Verdict::kMatch);
+}
+
+// A throwaway GnuPG home with a key that signs, for as long as the test runs.
+class GnupgHome {
+public:
+    GnupgHome() {
+        ::chmod(dir_.Path().c_str(), 0700);
+        Gpg({"--quick-gen-key", "Pellwick Test <test@pellwick.invalid>", "ed25519", "sign", "never"});
+    }
+    testsupport::ProcessResult Gpg(std::vector<std::string> arguments, const std::string& workingDir = "") const {
+        arguments.insert(arguments.begin(), {"gpg", "--batch", "--quiet", "--passphrase", "", "--pinentry-mode",
+                                             "loopback", "--homedir", dir_.Path()});
+        return testsupport::Run(arguments, {.workingDir = workingDir});
+    }
+    // What sha256sum -c makes of the signed text as GnuPG gives it back.
+    Verdict DecryptedVerdict(const std::string& folder, const std::string& file) const {
+        return VerdictOfOutput(testsupport::Run({"sh", "-c",
+                                                 "gpg --batch --homedir \"$0\" --decrypt \"$1\" 2>/dev/null | "
+                                                 "sha256sum -c - 2>&1",
+                                                 dir_.Path(), file},
+                                                {.workingDir = folder})
+                                   .output);
+    }
+
+private:
+    testsupport::TempDir dir_{"pellwick-gnupg"};
+};
+
+// Text around a clearsigned list, before it, after it, and trailing blanks on its lines: only its
+// signed text counts, as GnuPG gives it back.
+TEST(ReferenceToolAgreementTest, AClearsignedListCountsForItsSignedTextAsGnupgReadsIt) {
+    const testsupport::TempDir dir;
+    const GnupgHome gnupg;
+    const std::string package = dir / "foo.tar.gz", list = dir / "CHECKSUM";
+    testsupport::WriteFile(package, "hello");
+    const std::string digest = testsupport::SumOf("sha256sum", package);
+    std::string other = digest;
+    other.back() = other.back() == '0' ? '1' : '0';
+    const digest::FileDigests computed{testsupport::Md5sumOf(package), {{Algorithm::kSha256, digest}}, {}, 5};
+    // {h} the digest (or the other one), {w} always the other one.
+    const struct {
+        std::string before, body, after;
+        std::string option = "--clearsign";
+    } rows[] = {
+        {"\n", "{h}  foo.tar.gz \n", "{w}  foo.tar.gz\n"},
+        {"{w}  foo.tar.gz\nnotes\n", "{h}  foo.tar.gz\t\n", ""},
+        {"", "# foo 1.0\n{h}  foo.tar.gz\n", "\n\n"},
+        {"", "{h}  foo.tar.gz  \n", "", "--not-dash-escaped"},
+        {"", "-- {w}\n{h}  foo.tar.gz\n", "-----BEGIN PGP SIGNED MESSAGE-----\n\n{w}  foo.tar.gz\n"},
+    };
+    for (const auto& row : rows) {
+        for (const std::string& hex : {digest, other}) {
+            const auto fill = [&](const std::string& text) { return Filled(Filled(text, "{h}", hex), "{w}", other); };
+            SCOPED_TRACE(fill(row.before + "|" + row.body + "|" + row.after));
+            testsupport::WriteFile(dir / "body", fill(row.body));
+            ::unlink((dir / "signed").c_str());
+            ASSERT_EQ(gnupg.Gpg({row.option, "--clearsign", "--output", "signed", "body"}, dir.Path()).exitCode, 0);
+            testsupport::WriteFile(list, fill(row.before) + testsupport::ReadFile(dir / "signed") + fill(row.after));
+            const auto source = verify::ReadChecksumFile(list, package, "foo.tar.gz", nullptr);
+            EXPECT_EQ(verify::Judge(computed, source ? std::vector{*source} : std::vector<verify::Source>{}).verdict,
+                      gnupg.DecryptedVerdict(dir.Path(), "CHECKSUM"));
+            const bool outside = !runtime::Trimmed(row.before + row.after).empty();
+            const auto notes = source ? source->notes : std::vector<std::string>{};
+            EXPECT_EQ(std::count_if(notes.begin(), notes.end(),
+                                    [](const std::string& note) { return note.find("outside") != std::string::npos; }),
+                      outside ? 1 : 0);
+        }
+    }
+}
+
+// GnuPG's blocks say nothing of their algorithm: a block counts for the one its file's name gives,
+// else for the one of its length, so that a RIPEMD-160 block is taken for no SHA-1 but where the
+// name says SHA-1.
+TEST(ReferenceToolAgreementTest, AGnupgBlockCountsForTheAlgorithmItsFileNameGives) {
+    const testsupport::TempDir dir;
+    const GnupgHome gnupg;
+    const std::string package = dir / "foo.tar.gz";
+    testsupport::WriteFile(package, "hello");
+    digest::FileDigests computed{testsupport::Md5sumOf(package), {}, {}, 5};
+    for (const auto& [tool, algorithm] : {std::pair{"sha1sum", Algorithm::kSha1},
+                                          {"sha256sum", Algorithm::kSha256},
+                                          {"sha512sum", Algorithm::kSha512}}) {
+        computed.others.emplace_back(algorithm, testsupport::SumOf(tool, package));
+    }
+    const struct {
+        const char* made;  // by gpg --print-md
+        const char* file;
+        Verdict verdict;
+    } rows[] = {
+        {"SHA512", "foo.tar.gz.sha512", Verdict::kMatch},
+        {"SHA1", "CHECKSUMS", Verdict::kMatch},
+        {"RIPEMD160", "foo.tar.gz.sha256", Verdict::kNone},
+        {"RIPEMD160", "SHA512SUMS", Verdict::kNone},
+        {"SHA256", "SHA1SUMS", Verdict::kNone},
+        {"RIPEMD160", "foo.tar.gz.sha1", Verdict::kMismatch},
+        {"MD5", "foo.tar.gz.md5", Verdict::kMatch},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.made) + " in " + row.file);
+        const auto made = gnupg.Gpg({"--print-md", row.made, "foo.tar.gz"}, dir.Path());
+        ASSERT_EQ(made.exitCode, 0);
+        const std::string file = dir / row.file;
+        testsupport::WriteFile(file, made.output);
+        const auto source = verify::ReadChecksumFile(file, package, "foo.tar.gz", nullptr);
+        EXPECT_EQ(verify::Judge(computed, source ? std::vector{*source} : std::vector<verify::Source>{}).verdict,
+                  row.verdict);
+        ::unlink(file.c_str());
+    }
 }
 
 }  // namespace
