@@ -1,6 +1,8 @@
-// The Linux window at start-up: where it starts, its layout, flags, tab order and focus.
+// The Linux window at start-up: where it starts, its layout, flags, tab order and focus; what the
+// program says, without a window or a display, when asked for its usage or version.
 #include <QApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -13,6 +15,26 @@ class StartupTest : public guitest::WindowTest {
     Q_OBJECT
 
 private slots:
+    void answersHelpAndVersionOnItsOutputWithoutAWindow() {
+        const struct {
+            const char* argument;
+            QString output;
+        } cases[] = {{"--help", QString::fromStdString(window::frmMain::Usage())},
+                     {"-h", QString::fromStdString(window::frmMain::Usage())},
+                     {"--version", "Pellwick " PELLWICK_VERSION}};
+        for (const auto& c : cases) {
+            QProcess program;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove("DISPLAY");
+            environment.remove("QT_QPA_PLATFORM");
+            program.setProcessEnvironment(environment);
+            program.start(PELLWICK_PROGRAM, {c.argument});
+            QVERIFY(program.waitForFinished(10000));
+            QCOMPARE(program.exitCode(), 0);
+            QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()), c.output + "\n");
+        }
+    }
+
     void startsAtTheDocumentsFolderWithoutASetting() {
         Open();
         QCOMPARE(FileBox()->text(), sandbox_->Documents());

@@ -1,5 +1,6 @@
-// The Linux window while a long digest runs: it answers, shows progress, drops input; Escape and
-// the close box end the wait, and closing the window ends the program.
+// The Linux window while a long digest runs: it answers, shows progress, drops input; Escape, the
+// close box and a new name set by another program end the wait, and closing the window ends the
+// program.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMimeData>
@@ -55,9 +56,13 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
-    void escapeOrTheCloseBoxCancelsAtOnce() {
-        for (const bool closeBox : {false, true}) {
-            const QString pkg = SlowPackage(closeBox ? "closed.tar.gz" : "escaped.tar.gz");
+    void escapeTheCloseBoxOrANewNameEndsTheWaitAtOnce() {
+        enum Ending { kEscape, kCloseBox, kNewName };
+        for (const Ending ending : {kEscape, kCloseBox, kNewName}) {
+            const bool closeBox = ending == kCloseBox;
+            const QString pkg = SlowPackage(QString::number(ending) + ".tar.gz");
+            // Set as a screen reader sets a box's text: no input event, which the wait would drop.
+            const QString renamed = sandbox_->Package("renamed.tar.gz", "renamed");
             Open();
             QString modal;  // an error box would block the handler: noted and closed
             QTimer watch;
@@ -71,6 +76,8 @@ private slots:
             QTimer::singleShot(400, [&] {
                 if (closeBox) {
                     window_->close();
+                } else if (ending == kNewName) {
+                    FileBox()->setText(renamed);
                 } else {
                     QTest::keyClick(FileBox(), Qt::Key_Escape);
                 }
@@ -79,14 +86,14 @@ private slots:
             took.start();
             SetFile(pkg);
             QVERIFY2(took.elapsed() < 9 * kSlowReadMs, "the wait ended without waiting for the work");
-            QCOMPARE(DigestBox()->text(), QString());
+            QCOMPARE(DigestBox()->text(), ending == kNewName ? Sandbox::Md5Upper("renamed") : QString());
             QCOMPARE(window_->windowTitle(), QString("Pellwick"));
             QCOMPARE(QApplication::overrideCursor(), nullptr);
             QCOMPARE(modal, QString());
             if (closeBox) {
                 QVERIFY2(window_->isVisible(), "the window closes once the handler has returned");
                 QTRY_VERIFY(!window_->isVisible());
-            } else {
+            } else if (ending == kEscape) {
                 qunsetenv("PELLWICK_FAULT_ACTION");
                 window_->SetFileNameText(pkg.toStdString());
                 QCOMPARE(DigestBox()->text(), Sandbox::Md5Upper(slowContent_));

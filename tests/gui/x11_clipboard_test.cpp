@@ -1,6 +1,6 @@
 // The Linux window with another X client's clipboard, on a virtual X server of its own: an owner
-// that answers gives the verdict (xclip serves the text), one that never answers holds up
-// nothing but the worker that asked, and is passed over.
+// that answers gives the verdict (xclip serves the text) from the display the window is on, one
+// that never answers holds up nothing but the worker that asked, and is passed over.
 #include <xcb/xcb.h>
 
 #include <QApplication>
@@ -38,7 +38,11 @@ private slots:
         xclip.closeWriteChannel();
         QTest::qWait(300);  // xclip takes the selection once it has read its text, and serves it
         Open();
+        // The clipboard of the display Qt opened (as `-display` names it), whatever $DISPLAY says.
+        const QByteArray display = qgetenv("DISPLAY");
+        qputenv("DISPLAY", ":79");
         SetFile(package);
+        qputenv("DISPLAY", display);
         QCOMPARE(window_->windowTitle(), QString::fromUtf8("Pellwick \u2013 matches clipboard"));
         xclip.kill();
         xclip.waitForFinished();

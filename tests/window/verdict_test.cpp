@@ -187,6 +187,37 @@ TEST_F(VerdictTest, TheVerdictGoesWithItsDigestOnly) {
     }
     EXPECT_EQ(view.errors.size(), 1u) << "the locked package";
     EXPECT_EQ(view.detail, "");
+    // A digest the person edits is no longer the one the verdict was about; the program's own
+    // writes to the box keep it.
+    view.SetFileNameText(package);
+    view.form.OnDigestTextChanged(view.digest);
+    EXPECT_EQ(view.caption, kMatches + "MD5SUMS");
+    view.form.OnDigestTextChanged(view.digest + "0");
+    EXPECT_EQ(view.caption, "Pellwick");
+    EXPECT_EQ(view.verdict, Verdict::kNone);
+    EXPECT_EQ(view.detail, "");
+}
+
+// Beyond the most checksum files read, the tooltip says how many were passed over, and those
+// that are for the package (NAME.*, its source package's .dsc) are never among them.
+TEST_F(VerdictTest, AtMostSixtyFourChecksumFilesAreReadAndThePackagesOwnAreAmongThem) {
+    const std::string name = "hello_2.10.orig.tar.gz";
+    std::vector<std::pair<std::string, std::string>> files = {{name + ".sha256", "{w256}\n"},
+                                                              {"hello_2.10-3.dsc", "Files:\n {h} 5 " + name + "\n"}};
+    for (int i = 0; i < 70; ++i) {
+        const std::string list = (i < 10 ? "p0" : "p") + std::to_string(i) + "-checksums.txt";
+        files.emplace_back(list, i == 69 ? "{w}  " + name + "\n" : "{h}  other.tar.gz\n");
+    }
+    const std::string package = Package(files), folder = package.substr(0, package.rfind('/'));
+    ::rename(package.c_str(), (folder + "/" + name).c_str());
+    FakeView view;
+    view.SetFileNameText(folder + "/" + name);
+    EXPECT_EQ(view.caption, kDiffers + name + ".sha256 (SHA-256)");
+    EXPECT_NE(view.detail.find("Matches " + folder + "/hello_2.10-3.dsc, line 2"), std::string::npos) << view.detail;
+    EXPECT_NE(view.detail.find("Passed over 8 more checksum files in " + folder + ": at most 64 are read"),
+              std::string::npos)
+        << view.detail;
+    EXPECT_EQ(view.detail.find("p69"), std::string::npos) << view.detail;
 }
 
 TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
@@ -194,7 +225,9 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
                                          {"pkg.tgz", "tgz"},
                                          {"list.md5", "{h}  missing.tar.gz\n{h}  ./foo.tar.gz\n{h}  bar.tar.gz\n"},
                                          {"foo.tar.gz.md5", "{H}\n"},
-                                         {"MD5SUMS", "{h}  missing.tar.gz\n"}});
+                                         {"MD5SUMS", "{h}  missing.tar.gz\n"},
+                                         {"notes.txt", "{h}  foo.tar.gz\n"},
+                                         {"big.txt", "{h}  foo.tar.gz\n" + std::string(16 << 20, '#')}});
     const std::string folder = package.substr(0, package.rfind('/') + 1);
     char* const cwd = ::getcwd(nullptr, 0);
     ASSERT_EQ(::chdir(folder.c_str()), 0);
@@ -207,6 +240,8 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
         {{"list.md5"}, package, kMatches + "list.md5, foo.tar.gz.md5"},  // "./foo.tar.gz" as the folder's
         {{"MD5SUMS"}, folder + "MD5SUMS", "Pellwick"},  // lists nothing that exists: said in a message box
         {{"pkg.tgz"}, folder + "pkg.tgz", "Pellwick"},  // never digested: said too
+        {{"notes.txt"}, package, kMatches + "notes.txt, foo.tar.gz.md5"},
+        {{"big.txt"}, folder + "big.txt", "Pellwick"},  // not named like a checksum file, and large: not read
         {{"foo.tar.gz", "list.md5"}, "", "Pellwick"},
     };
     for (const auto& c : cases) {
@@ -222,7 +257,8 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
             EXPECT_EQ(view.caption, c.caption) << c.arguments[0];
             std::vector<std::string> errors;
             if (c.arguments.size() > 1) errors = {window::frmMain::Usage()};
-            if ((c.arguments[0] == "MD5SUMS" || c.arguments[0] == "pkg.tgz") && !dropped) {
+            if ((c.arguments[0] == "MD5SUMS" || c.arguments[0] == "pkg.tgz" || c.arguments[0] == "big.txt") &&
+                !dropped) {
                 errors = {window::frmMain::NotDigested(folder + c.arguments[0])};
             }
             EXPECT_EQ(view.errors, errors);

@@ -106,32 +106,39 @@ TEST_F(WaitTest, SlowLookupIsWaitedForAndCancellingAbandonsIt) {
 }
 
 // A source that does not answer (a checksum file on a hung share, a clipboard owner that never
-// renders) is passed over after a second: the digest shows, with the other sources' verdict, and
-// the tooltip says what was passed over. Meanwhile nothing of the file named before shows.
+// renders) is passed over after a second, and holds back no other source, each read with its own
+// second: the digest shows, with the other sources' verdict, and the tooltip says what was passed
+// over. Meanwhile nothing of the file named before shows.
 TEST_F(WaitTest, ASourceThatDoesNotAnswerIsPassedOverAndTheDigestShows) {
-    const std::string folder = home_.Packages() + "/hung";
-    std::filesystem::create_directories(folder);
-    const std::string pkg = folder + "/foo.tar.gz", hex = "5d41402abc4b2a76b9719d911017c592";
-    testsupport::WriteFile(pkg, "hello");
-    testsupport::WriteFile(folder + "/MD5SUMS", hex + "  foo.tar.gz\n");
-    testsupport::WriteFile(folder + "/SHA256SUMS", "0000  foo.tar.gz\n");
+    const std::string hex = "5d41402abc4b2a76b9719d911017c592", sha256 = std::string(63, '0') + "1";
     std::filesystem::create_directories(home_.Packages() + "/m");
     const std::string matching = home_.Package("m/bar.tar.gz", "bar");
     testsupport::WriteFile(home_.Packages() + "/m/bar.tar.gz.md5", testsupport::Md5sumOf(matching) + "\n");
     const struct {
-        bool hungFile, hungClipboard;
-        std::string caption, passedOver;
+        std::string hung;  // a file slowed past the limit, or "clipboard"
+        int slowMs;
+        std::string sha256sums, caption;
     } cases[] = {
-        {true, false, "Pellwick \u2013 matches MD5SUMS", "Passed over " + folder + "/SHA256SUMS: not read within 1 s"},
-        {false, true, "Pellwick \u2013 matches MD5SUMS", "Passed over the clipboard: not read within 1 s"},
+        {"SHA256SUMS", 5000, "0000  foo.tar.gz\n", "Pellwick \u2013 matches foo.tar.gz.md5, MD5SUMS"},
+        {"clipboard", 0, "0000  foo.tar.gz\n", "Pellwick \u2013 matches foo.tar.gz.md5, MD5SUMS"},
+        // Read one after another under one deadline, a slow first file left the next unread.
+        {"foo.tar.gz.md5", 1200, sha256 + "  foo.tar.gz\n", "Pellwick \u2013 DOES NOT MATCH SHA256SUMS (SHA-256)"},
     };
+    int count = 0;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.passedOver);
-        if (c.hungFile) Fault(folder + "/SHA256SUMS", "slow", 5000);
+        SCOPED_TRACE(c.hung);
+        const std::string folder = home_.Packages() + "/hung" + std::to_string(++count);
+        std::filesystem::create_directories(folder);
+        const std::string pkg = folder + "/foo.tar.gz";
+        testsupport::WriteFile(pkg, "hello");
+        testsupport::WriteFile(folder + "/MD5SUMS", hex + "  foo.tar.gz\n");
+        testsupport::WriteFile(folder + "/foo.tar.gz.md5", hex + "\n");
+        testsupport::WriteFile(folder + "/SHA256SUMS", c.sha256sums);
+        if (c.hung != "clipboard") Fault(folder + "/" + c.hung, "slow", c.slowMs);
         FakeView view;
         view.SetFileNameText(matching);
         ASSERT_EQ(view.caption, "Pellwick \u2013 matches bar.tar.gz.md5");
-        if (c.hungClipboard) {
+        if (c.hung == "clipboard") {
             view.clipboardReader = [] {
                 std::this_thread::sleep_for(std::chrono::seconds(5));
                 return std::string("5d41402abc4b2a76b9719d911017c592");
@@ -148,7 +155,9 @@ TEST_F(WaitTest, ASourceThatDoesNotAnswerIsPassedOverAndTheDigestShows) {
         EXPECT_EQ(shownDuring, "Pellwick||") << "the verdict and digest of bar.tar.gz went at once";
         EXPECT_EQ(view.digest, testsupport::AsciiUpper(hex));
         EXPECT_EQ(view.caption, c.caption);
-        EXPECT_NE(view.detail.find(c.passedOver), std::string::npos) << view.detail;
+        const std::string passedOver = c.hung == "clipboard" ? "the clipboard" : folder + "/" + c.hung;
+        EXPECT_NE(view.detail.find("Passed over " + passedOver + ": not read within 1 s"), std::string::npos)
+            << view.detail;
         ::unsetenv("PELLWICK_FAULT_ACTION");
     }
 }

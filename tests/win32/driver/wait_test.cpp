@@ -1,6 +1,7 @@
 // Long digests, watched from outside: the window answers every probe while it
-// waits, shows its progress in the caption, drops typing, and Escape or the close box ends the
-// wait. Sparse packages of 1 and 4 GiB read fast enough from the page cache to run here.
+// waits, shows its progress in the caption, drops typing, and Escape, the close box or a new name
+// set by another program ends the wait. Sparse packages of 1 and 4 GiB read fast enough from the page cache to run
+// here.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -129,7 +130,7 @@ TEST_F(WaitTest, LongDigestAnswersShowsGrowingProgressDropsTypingAndSetsTheBoxBe
     EXPECT_EQ(Caption(*app_), L"Pellwick");
 }
 
-TEST_F(WaitTest, EscapeOrTheCloseBoxEndsTheWaitAtOnce) {
+TEST_F(WaitTest, EscapeTheCloseBoxOrANewNameEndsTheWaitAtOnce) {
     Clock::time_point cancelled{};
     const Probe escaped(*app_, PathOf(L"four.tar.gz"), [&] {
         cancelled = Clock::now();
@@ -142,6 +143,16 @@ TEST_F(WaitTest, EscapeOrTheCloseBoxEndsTheWaitAtOnce) {
     app_->SetFileName(PathOf(L"small.tar.gz"));
     EXPECT_EQ(app_->Digest(), Wide(SystemMd5(SampleContent(5000, 9))));
     EXPECT_EQ(Caption(*app_), L"Pellwick") << "a short digest never changes the caption";
+
+    // Set as a screen reader sets a box's text: the new name is digested once the wait has ended.
+    const std::wstring small = PathOf(L"small.tar.gz");
+    const Probe renamed(*app_, PathOf(L"four.tar.gz"), [&] {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(app_->FileNameBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(small.c_str()), SMTO_NORMAL,
+                              5000, &result);
+    });
+    EXPECT_EQ(app_->FileName(), small);
+    EXPECT_EQ(app_->Digest(), Wide(SystemMd5(SampleContent(5000, 9))));
 
     const App closing(*tree_ / L"closing");
     const Probe closed(closing, PathOf(L"four.tar.gz"), [&] {

@@ -1,9 +1,11 @@
 // The window as it opens: frame, geometry at the DPI in force, labels, tab order, focus,
-// and what the load handler puts into the boxes.
+// and what the load handler puts into the boxes; asked for its usage or version, a message box
+// and no window.
 #include <gtest/gtest.h>
 
 #include "app.h"
 #include "support.h"
+#include "window/frmMain.h"
 
 namespace testwin {
 namespace {
@@ -137,6 +139,39 @@ TEST_F(StartupTest, StoredPackageIsDigestedAtStartUp) {
     SetInstallerDirectory(package.c_str());
     const App app(tree_ / L"program");
     EXPECT_EQ(app.Digest(), Wide(SystemMd5(content)));
+}
+
+TEST_F(StartupTest, HelpAndVersionAreShownInAMessageBoxThatEndsTheProgram) {
+    std::filesystem::create_directories(tree_ / L"program");
+    const auto exe = tree_ / L"program" / L"Pellwick.exe";
+    std::filesystem::copy_file(ProgramUnderTest(), exe);
+    const struct {
+        const wchar_t* argument;
+        std::string text;
+    } cases[] = {{L"/?", window::frmMain::Usage()},
+                 {L"--help", window::frmMain::Usage()},
+                 {L"--version", "Pellwick " PELLWICK_VERSION}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.argument));
+        std::wstring commandLine = L"\"" + exe.wstring() + L"\" " + c.argument;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        ASSERT_TRUE(::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &info));
+        const runtime::win32::UniqueHandle process(info.hProcess), thread(info.hThread);
+        HWND box = nullptr;
+        EXPECT_TRUE(WaitFor([&] { return (box = ShownWindowOf(info.dwProcessId, L"#32770")) != nullptr; }));
+        EXPECT_EQ(ShownWindowOf(info.dwProcessId, window::win32::kWindowClass), nullptr);
+        std::wstring shown = DialogMessage(box);
+        std::erase(shown, L'\r');
+        EXPECT_NE(shown.find(Wide(c.text)), std::wstring::npos) << Narrow(shown);
+        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        ASSERT_EQ(::WaitForSingleObject(process.Get(), 10000), WAIT_OBJECT_0);
+        DWORD code = 1;
+        EXPECT_TRUE(::GetExitCodeProcess(process.Get(), &code));
+        EXPECT_EQ(code, 0u);
+    }
 }
 
 }  // namespace
