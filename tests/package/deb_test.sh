@@ -74,7 +74,7 @@ trap 'stop_x_server; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work PATH=$root/usr/bin:$PATH QT_QPA_PLATFORM=xcb \
   ${exec_line/\%f/$work/release/SHA256SUMS} &
 title='"Pellwick – matches SHA256SUMS (SHA-256)"'
-for _ in $(seq 100); do windows=$(LC_ALL=C.UTF-8 xwininfo -root -tree) && grep -qF "$title" <<< "$windows" && break || sleep 0.1; done
+for _ in $(seq 300); do windows=$(LC_ALL=C.UTF-8 xwininfo -root -tree) && grep -qF "$title" <<< "$windows" && break || sleep 0.1; done
 grep -qF "$title" <<< "$windows" || fail "$exec_line gave no window titled $title: $(grep '"Pellwick' <<< "$windows")"
 kill $!
 [ "$(stat -c '%i %Y' "$lib/md5.so")" = "$before" ] || fail "the installed engine was rewritten"
