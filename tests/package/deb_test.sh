@@ -2,7 +2,7 @@
 # Builds the .deb and checks it as Debian would: lintian, desktop-file-validate and appstreamcli
 # find nothing; the copyright file carries libmd's own; every file names this version; and,
 # unpacked into a throwaway root, the installed program starts and finds its engine beside
-# itself without writing anything there.
+# itself without writing anything there, and Dolphin's menu entry opens and checks a package.
 #   deb_test.sh <build tree> <engine md5.so> <version> <libmd's copyright> <README>
 set -euo pipefail
 build=$1 engine=$2 version=$3 libmd=$4 readme=$5
@@ -24,7 +24,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 case $depends in *libqt6widgets6*) ;; *) fail "no Qt dependency computed: $depends" ;; esac
 case $depends in *libqt6svg6*) fail "a dependency on the SVG plugin, which PNG icons make needless: $depends" ;; esac
 
-findings=$(desktop-file-validate "$root/usr/share/applications/pellwick.desktop" 2>&1) || true
+menu=$root/usr/share/kio/servicemenus/pellwick-check.desktop
+findings=$(desktop-file-validate "$root/usr/share/applications/pellwick.desktop" "$menu" 2>&1) || true
 [ -z "$findings" ] || fail "desktop-file-validate: $findings"
 metainfo=$root/usr/share/metainfo/io.github.pellwick.Pellwick.metainfo.xml
 findings=$(appstreamcli validate --no-net "$metainfo" 2>&1 | grep -E '^[EWI]: ' || true)
@@ -62,6 +63,20 @@ status=$?
 set -e
 # 124: still running when the time was up, which is what a window does.
 [ "$status" -eq 124 ] || fail "the installed program exited with $status"
+
+# Dolphin's "Check with Pellwick" runs its Exec line on a checksum list: the installed program
+# opens the package that the list names, and says so in the title (on a virtual X server).
+(mkdir "$work/release" && cd "$work/release" && printf 'pkg\n' > p.tar.gz && sha256sum p.tar.gz > SHA256SUMS)
+exec_line=$(sed -n '/^\[Desktop Action check\]/,$ s/^Exec=//p' "$menu")
+source "$(dirname "$0")/../gui/x_server.sh"
+start_x_server "$work" 640x480x24
+trap 'stop_x_server; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work PATH=$root/usr/bin:$PATH QT_QPA_PLATFORM=xcb \
+  ${exec_line/\%f/$work/release/SHA256SUMS} &
+title='"Pellwick – matches SHA256SUMS (SHA-256)"'
+for _ in $(seq 300); do windows=$(LC_ALL=C.UTF-8 xwininfo -root -tree) && grep -qF "$title" <<< "$windows" && break || sleep 0.1; done
+grep -qF "$title" <<< "$windows" || fail "$exec_line gave no window titled $title: $(grep '"Pellwick' <<< "$windows")"
+kill $!
 [ "$(stat -c '%i %Y' "$lib/md5.so")" = "$before" ] || fail "the installed engine was rewritten"
 ls -A "$lib" | sort | tr '\n' ' ' | grep -qx 'md5.so pellwick ' || fail "unexpected files: $(ls -A "$lib")"
 echo "package ok: $(basename "$deb"), lintian, desktop-file-validate and appstreamcli without findings"

@@ -31,11 +31,12 @@ exe='C:\Program Files\Pellwick\Pellwick.exe'
 check() { PELLWICK_EXPECTED_VERSION=$1 wine "$checks" "$exe" --gtest_brief=1 --gtest_filter="$2"; }
 install() { wine msiexec /i "$1" /qn; }
 fail() { echo "$*" >&2; exit 1; }
-types() { for t in .gz .tgz .tar.gz .md5 .sha256 .dsc; do wine reg query "HKCR\\$t" /s 2>&1 || true; done; }
+types() { for t in .gz .tgz .tar.gz .md5 .sha1 .sha256 .sha512 .dsc .asc .sig; do wine reg query "$1\\$t" /s 2>&1 || true; done; }
+associations='HKLM\Software\Classes\SystemFileAssociations'  # where the check verb is added
 # A per-machine shortcut belongs in the common Start menu; Wine's msiexec puts it in the user's.
 shortcuts() { find "$WINEPREFIX/drive_c/ProgramData" "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name Pellwick.lnk; }
 
-types_before=$(types)
+types_before=$(types HKCR) associations_before=$(types "$associations")
 check none 'Removed.*'
 install "$older" || fail "the older installer failed"
 check 0.9.0 'Installed.HasOneUninstallEntry*'
@@ -48,7 +49,7 @@ cmp "$folder/md5.dll" "$build/engine/md5.dll"
 cmp "$folder/LICENSE.txt" "$licence"
 cmp "$folder/THIRD-PARTY-NOTICES.txt" "$build/packaging/THIRD-PARTY-NOTICES.txt"
 [ "$(shortcuts | wc -l)" -eq 1 ] || fail "Start menu shortcuts: $(shortcuts)"
-[ "$(types)" = "$types_before" ] || fail "the installer changed a type it offers to open"
+[ "$(types HKCR)" = "$types_before" ] || fail "the installer changed a type it offers to open"
 engine_before=$(stat -c '%i %s %Y' "$folder/md5.dll")
 check "$version" 'Installed.*'
 [ "$(stat -c '%i %s %Y' "$folder/md5.dll")" = "$engine_before" ] || fail "the installed program rewrote md5.dll"
@@ -63,4 +64,5 @@ wine msiexec /x "$rebuilt" /qn || fail "the uninstallation failed"
 check none 'Removed.*'
 [ ! -e "$folder" ] || fail "left behind: $(ls -A "$folder")"
 [ -z "$(shortcuts)" ] || fail "left behind: $(shortcuts)"
+[ "$(types "$associations")" = "$associations_before" ] || fail "left behind: $(types "$associations")"
 echo "installer ok: $(basename "$current") installed over 0.9.0, refused 0.9.0, replaced by $rebuilt_version, removed"

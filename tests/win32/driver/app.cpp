@@ -27,13 +27,20 @@ App::App(const std::filesystem::path& folder, const std::filesystem::path& worki
     }
     std::wstring commandLine = L"\"" + exe_.wstring() + L"\"";
     for (const auto& argument : arguments) commandLine += L" \"" + argument + L"\"";
+    Start(commandLine, workingDir.empty() ? folder : workingDir);
+}
+
+App::App(const std::wstring& commandLine, const std::filesystem::path& workingDir) {
+    Start(commandLine, workingDir);
+}
+
+void App::Start(std::wstring commandLine, const std::filesystem::path& workingDir) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    const std::wstring cwd = (workingDir.empty() ? folder : workingDir).wstring();
-    if (!::CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &startup,
-                          &info)) {
-        throw std::runtime_error("cannot start " + Narrow(exe_.wstring()));
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(),
+                          &startup, &info)) {
+        throw std::runtime_error("cannot start " + Narrow(commandLine));
     }
     const runtime::win32::UniqueHandle thread(info.hThread);
     process_.Reset(info.hProcess);

@@ -24,6 +24,8 @@ class App {
 public:
     explicit App(const std::filesystem::path& folder, const std::filesystem::path& workingDir = {},
                  bool copyProgram = true, const std::vector<std::wstring>& arguments = {});
+    // Starts `commandLine` as it is, as the shell starts a verb's.
+    App(const std::wstring& commandLine, const std::filesystem::path& workingDir);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -57,6 +59,8 @@ public:
     std::wstring DigestTip() const;
 
 private:
+    void Start(std::wstring commandLine, const std::filesystem::path& workingDir);
+
     std::filesystem::path exe_;
     runtime::win32::UniqueHandle process_;
     DWORD processId_ = 0;
