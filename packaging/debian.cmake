@@ -13,12 +13,13 @@ install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMA
   file(CREATE_LINK ../${PELLWICK_LIBEXEC}/pellwick
        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/pellwick\" SYMBOLIC)")
 
-# Desktop integration: the launcher, Dolphin's menu entry, the software centre's metadata, the
-# icon at every size.
+# Desktop integration: the launcher, Dolphin's menu entry, the checksum files' types, the software
+# centre's metadata, the icon at every size.
 configure_file(${PROJECT_SOURCE_DIR}/resources/io.github.pellwick.Pellwick.metainfo.xml.in
                ${out}/io.github.pellwick.Pellwick.metainfo.xml @ONLY)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/pellwick.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/pellwick-check.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/pellwick-checksums.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES ${out}/io.github.pellwick.Pellwick.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size IN LISTS PELLWICK_ICON_SIZES)
   install(FILES ${PELLWICK_ICON_DIR}/pellwick-${size}.png

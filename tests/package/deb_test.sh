@@ -27,6 +27,16 @@ case $depends in *libqt6svg6*) fail "a dependency on the SVG plugin, which PNG i
 menu=$root/usr/share/kio/servicemenus/pellwick-check.desktop
 findings=$(desktop-file-validate "$root/usr/share/applications/pellwick.desktop" "$menu" 2>&1) || true
 [ -z "$findings" ] || fail "desktop-file-validate: $findings"
+# The checksum files' types, in a MIME database made of the system's and the package's: what file
+# managers offer the launcher and the menu for.
+mkdir -p "$work/mime/packages" "$work/typed"
+cp /usr/share/mime/packages/freedesktop.org.xml "$root/usr/share/mime/packages/pellwick-checksums.xml" "$work/mime/packages/"
+update-mime-database "$work/mime" || fail "update-mime-database refused the package's types"
+for file in SHA256SUMS:text/x-checksums foo.tar.gz.sha512:text/x-checksums hello_2.10-3.dsc:text/x-dsc notes.txt:text/plain; do
+  echo "text" > "$work/typed/${file%%:*}"
+  type=$(XDG_DATA_HOME=$work/none XDG_DATA_DIRS=$work gio info -a standard::content-type "$work/typed/${file%%:*}" 2>/dev/null)
+  case $type in *"content-type: ${file#*:}") ;; *) fail "${file%%:*} is not ${file#*:}: $type" ;; esac
+done
 metainfo=$root/usr/share/metainfo/io.github.pellwick.Pellwick.metainfo.xml
 findings=$(appstreamcli validate --no-net "$metainfo" 2>&1 | grep -E '^[EWI]: ' || true)
 [ -z "$findings" ] || fail "appstreamcli: $findings"
