@@ -140,7 +140,7 @@ std::string clsMD5::DigestFileToHexStr(const std::string& FileName, const ReadPr
 }
 
 FileDigests clsMD5::DigestFile(const std::string& FileName, std::span<const Algorithm> others,
-                               const ReadProgress& progress) const {
+                               const ReadProgress& progress, std::span<const Tap> taps) const {
     FileDigests result;
     runtime::InputFile file(FileName);  // opened before any engine call
     const std::uint64_t size = progress ? file.Size() : 0;
@@ -153,7 +153,8 @@ FileDigests clsMD5::DigestFile(const std::string& FileName, std::span<const Algo
             result.failed.emplace_back(algorithm, e.text());
         }
     }
-    Ring ring(hashers.empty() ? 1 : kRingReads, hashers.size());
+    const std::size_t consumers = hashers.size() + taps.size();
+    Ring ring(consumers == 0 ? 1 : kRingReads, consumers);
     std::vector<std::thread> threads;
     const runtime::ScopeGuard joined([&] {
         ring.Stop();  // a no-op for threads that saw the end already
@@ -169,6 +170,11 @@ FileDigests clsMD5::DigestFile(const std::string& FileName, std::span<const Algo
                     other.failure = e.text();
                 }
             });
+        });
+    }
+    for (std::size_t i = 0; i < taps.size(); ++i) {
+        threads.emplace_back([&ring, &tap = taps[i], index = hashers.size() + i] {
+            ring.Serve(index, [&tap](const unsigned char* bytes, std::size_t n) { tap({bytes, n}); });
         });
     }
 

@@ -1,5 +1,6 @@
 // The digest object: the MD5 digest of a file's content or of a text, as 32 lowercase hex
-// digits, computed by the engine library that the program carries and puts beside itself.
+// digits, computed by the engine library that the program carries and puts beside itself; and,
+// from the same reads of a file, the other digests a publisher may give.
 #pragma once
 
 #include <cstdint>
@@ -26,11 +27,14 @@ public:
 
     std::string DigestFileToHexStr(const std::string& FileName) const;
     std::string DigestFileToHexStr(const std::string& FileName, const ReadProgress& progress) const;
+    // Given every read of the file, in order, on a thread of its own: a check fed the same bytes.
+    using Tap = std::function<void(std::span<const unsigned char> bytes)>;
+
     // The file read once: every block goes to the engine's MD5, as DigestFileToHexStr feeds it,
-    // and to each of `others`, each on a thread of its own. The engine's errors, and the file's,
-    // are thrown; a failure of the platform's crypto only leaves that digest out.
-    FileDigests DigestFile(const std::string& FileName, std::span<const Algorithm> others,
-                           const ReadProgress& progress) const;
+    // and to each of `others` and `taps`, each on a thread of its own. The engine's errors, and the
+    // file's, are thrown; a failure of the platform's crypto only leaves that digest out.
+    FileDigests DigestFile(const std::string& FileName, std::span<const Algorithm> others, const ReadProgress& progress,
+                           std::span<const Tap> taps = {}) const;
     std::string DigestStrToHexStr(const std::string& SourceString) const;
 
     const std::string& EnginePath() const { return mEnginePath; }

@@ -31,4 +31,12 @@ bool SamePath(const std::string& a, const std::string& b);
 // True when both paths reach one existing file system object.
 bool SameFile(const std::string& a, const std::string& b);
 
+// The person's GnuPG home, where their keyrings are: $GNUPGHOME, else ~/.gnupg, or on Windows
+// %APPDATA%\gnupg (Gpg4win's); "" when there is no home to go by.
+std::string GnupgHome();
+
+// GnuPG's verifier, by its full path: Debian's /usr/bin/gpgv, or the gpgv.exe installed beside the
+// program on Windows.
+std::string GpgvProgram();
+
 }  // namespace runtime

@@ -1,8 +1,10 @@
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -68,6 +70,21 @@ bool SameFile(const std::string& a, const std::string& b) {
     }, sb{};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
+}
+
+std::string GnupgHome() {
+    if (const char* home = std::getenv("GNUPGHOME"); home != nullptr && *home != '\0') return home;
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        const passwd* user = ::getpwuid(::geteuid());
+        if (user == nullptr || user->pw_dir == nullptr) return "";
+        home = user->pw_dir;
+    }
+    return JoinPath(home, ".gnupg");
+}
+
+std::string GpgvProgram() {
+    return "/usr/bin/gpgv";
 }
 
 }  // namespace runtime

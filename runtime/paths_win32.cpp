@@ -1,9 +1,16 @@
 #include <filesystem>
 #include <vector>
 
+#include "runtime/files.h"
 #include "runtime/paths.h"
 #include "runtime/system_win32.h"
 #include "runtime/text.h"
+
+// After <windows.h>, which runtime/system_win32.h brings in.
+// clang-format off
+#include <knownfolders.h>
+#include <shlobj.h>
+// clang-format on
 
 namespace runtime {
 
@@ -86,6 +93,21 @@ bool SameFile(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION ia{}, ib{};
     return IdentityOf(a, ia) && IdentityOf(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+std::string GnupgHome() {
+    std::vector<wchar_t> home(32768);
+    if (const DWORD n = ::GetEnvironmentVariableW(L"GNUPGHOME", home.data(), 32768); n > 0 && n < 32768) {
+        return Narrow(home.data());
+    }
+    // Freed whether or not the call succeeded, as the shell asks.
+    UniqueResource<PWSTR, &::CoTaskMemFree> appData;
+    if (FAILED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, appData.Out()))) return "";
+    return Narrow(appData.Get()) + "\\gnupg";
+}
+
+std::string GpgvProgram() {
+    return ProgramDirectory() + "\\gpgv.exe";
 }
 
 }  // namespace runtime

@@ -1,7 +1,9 @@
 #include "verify/checksum_files.h"
 
 #include <algorithm>
+#include <memory>
 #include <mutex>
+#include <span>
 #include <tuple>
 
 #include "runtime/error.h"
@@ -9,6 +11,7 @@
 #include "runtime/paths.h"
 #include "runtime/text.h"
 #include "verify/checksum_text.h"
+#include "verify/sources.h"
 
 namespace verify {
 
@@ -136,24 +139,76 @@ bool NamesPackage(std::string_view name, const std::string& folder, const std::s
     return runtime::SamePath(runtime::JoinPath(folder, std::string(name)), packagePath);
 }
 
+// Told each read after `text` has taken it, with the read before it.
+using Tap = std::function<void(std::span<const unsigned char> previous, std::span<const unsigned char> read)>;
+
 // Streams the file through `text`; false when it cannot be read.
 bool Stream(const std::string& path, ChecksumText& text, const std::function<bool()>& cancelled,
-            std::optional<std::uint64_t> largest = std::nullopt) {
+            std::optional<std::uint64_t> largest = std::nullopt, const Tap& tap = nullptr) {
     try {
         runtime::InputFile file(path);
         if (largest && file.Size() > *largest) return false;
-        const runtime::ReadBuffer buffer = runtime::NewReadBuffer(kReadSize);
-        for (;;) {
+        const runtime::ReadBuffer buffers[] = {runtime::NewReadBuffer(kReadSize), runtime::NewReadBuffer(kReadSize)};
+        std::span<const unsigned char> previous;
+        for (std::size_t n = 0;; ++n) {
             if (cancelled && cancelled()) return false;
-            const std::size_t got = file.Read(buffer.get(), kReadSize);
+            unsigned char* buffer = buffers[n % 2].get();
+            const std::size_t got = file.Read(buffer, kReadSize);
             if (got == 0) break;
-            text.Feed({reinterpret_cast<const char*>(buffer.get()), got});
+            text.Feed({reinterpret_cast<const char*>(buffer), got});
+            if (tap) tap(previous, {buffer, got});
+            previous = {buffer, got};
         }
         text.End();
         return true;
     } catch (const runtime::Error&) {
         return false;
     }
+}
+
+// The bytes a signature covers: kept until the file is known to say something of the package
+// (most lists in a folder do not, and need no gpgv), or, past kKept, fed at once to a check
+// started then. Either way gpgv checks the very bytes that were read.
+class SignedData {
+public:
+    static constexpr std::size_t kKept = std::size_t{4} << 20;
+
+    SignedData(const Verifier& verifier, std::string signatureFile, std::string file)
+        : verifier_(verifier), signatureFile_(std::move(signatureFile)), file_(std::move(file)) {}
+
+    void Add(std::span<const unsigned char> bytes) {
+        if (!check_ && kept_.size() + bytes.size() > kKept) Start();
+        if (check_) {
+            check_->Feed(bytes);
+        } else {
+            kept_.insert(kept_.end(), bytes.begin(), bytes.end());
+        }
+    }
+    Signature Check() {
+        if (!check_) Start();
+        return check_->Finish(deadline_);
+    }
+
+private:
+    void Start() {
+        check_ = std::make_unique<SignatureCheck>(verifier_, signatureFile_, file_, deadline_);
+        check_->Feed(kept_);
+        kept_ = {};
+    }
+
+    const Verifier& verifier_;
+    std::string signatureFile_, file_;
+    SignatureCheck::Clock::time_point deadline_ = SignatureCheck::Clock::now() + kSourceTimeLimit;
+    std::vector<unsigned char> kept_;
+    std::unique_ptr<SignatureCheck> check_;
+};
+
+// A detached signature of the file beside it (SHA256SUMS.asc, sha256sum.txt.gpg), or "".
+std::string DetachedSignatureOf(const std::string& path) {
+    for (const char* extension : {".asc", ".sig", ".gpg"}) {
+        if (!runtime::FindFirstMatch(path + extension).empty()) return path + extension;
+    }
+    return "";
 }
 
 }  // namespace
@@ -167,6 +222,16 @@ bool IsChecksumFileName(std::string_view bareName) {
            std::any_of(std::begin(kListEndings), std::end(kListEndings),
                        [bareName](std::string_view ending) { return EndsWithAnyCase(bareName, ending); }) ||
            EndsWithAnyCase(bareName, kDsc);
+}
+
+std::optional<std::string> SignedFileOf(const std::string& path) {
+    const std::string_view name = runtime::BareName(path);
+    for (const std::string_view extension : {".sig", ".asc", ".gpg"}) {
+        if (name.size() > extension.size() && EndsWithAnyCase(name, extension)) {
+            return path.substr(0, path.size() - extension.size());
+        }
+    }
+    return std::nullopt;
 }
 
 FileKind FileKindOf(std::string_view bareName) {
@@ -213,14 +278,41 @@ ChecksumFiles ChecksumFilesBeside(const std::string& packagePath, const std::str
 }
 
 std::optional<Source> ReadChecksumFile(const std::string& path, const std::string& packagePath,
-                                       const std::string& packageName, const std::function<bool()>& cancelled) {
+                                       const std::string& packageName, const std::function<bool()>& cancelled,
+                                       const Verifier& verifier) {
     const std::string folder = runtime::ParentPath(path);
     const std::string_view name = runtime::BareName(path);
     ChecksumText text(FileKindOf(name), packageName, [&](const ChecksumEntry& entry) {
         return NamesPackage(entry.name, folder, packagePath, packageName);
     });
-    if (!Stream(path, text, cancelled)) return std::nullopt;
-    Source source{std::string(name), path, {}, {}};
+    // What a detached signature covers is the whole file; a clearsigned message starts in the read
+    // its first line ends in, or in the one before.
+    const std::string detachedFile = DetachedSignatureOf(path);
+    std::optional<SignedData> detached, clearsigned;
+    std::optional<Signature> tooLarge;
+    if (!detachedFile.empty()) {
+        try {
+            if (runtime::InputFile(detachedFile).Size() <= kLargestSignature) {
+                detached.emplace(verifier, detachedFile, path);
+            } else {
+                tooLarge = NotChecked(detachedFile, "it is larger than 1 MiB, and was not read");
+            }
+        } catch (const runtime::Error&) {
+        }
+    }
+    const bool read = Stream(path, text, cancelled, std::nullopt,
+                             [&](std::span<const unsigned char> previous, std::span<const unsigned char> bytes) {
+                                 if (detached) detached->Add(bytes);
+                                 if (!clearsigned && text.MessageStarted()) {
+                                     clearsigned.emplace(verifier, "", path);
+                                     clearsigned->Add(previous);
+                                 }
+                                 if (clearsigned) clearsigned->Add(bytes);
+                             });
+    if (!read) return std::nullopt;
+    Source source;
+    source.name = name;
+    source.where = path;
     if (text.UnreadLine() != 0) {
         source.notes.push_back("Passed over " + path + ": line " + std::to_string(text.UnreadLine()) +
                                " is too long to read");
@@ -232,8 +324,13 @@ std::optional<Source> ReadChecksumFile(const std::string& path, const std::strin
     } else if (source.expected.empty()) {
         return std::nullopt;
     }
-    if (text.Signed() && !source.expected.empty()) {
-        source.notes.push_back(path + " is signed: its signature was not verified");
+    // Only the signature that covers what counts: a well-formed message's own, else the one beside.
+    if (text.Signed()) {
+        source.signature = clearsigned->Check();
+    } else if (detached) {
+        source.signature = detached->Check();
+    } else {
+        source.signature = tooLarge;
     }
     return source;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "verify/form_reader.h"
+#include "verify/signature.h"
 #include "verify/source.h"
 
 namespace verify {
@@ -27,6 +28,10 @@ bool IsPackageName(std::string_view bareName);
 // (MD5SUMS, SHA256SUMS, SHASUMS256.txt, sha256sum.txt, CHECKSUMS ... in any letter case), names
 // that end in "checksums.txt" or "CHECKSUM", and Debian source packages' *.dsc.
 bool IsChecksumFileName(std::string_view bareName);
+
+// The file a signature signs, named by the signature's own name (NAME.sig, SHA256SUMS.asc,
+// sha256sum.txt.gpg); nothing for another name.
+std::optional<std::string> SignedFileOf(const std::string& path);
 
 // What the file's name says of the forms in it.
 FileKind FileKindOf(std::string_view bareName);
@@ -46,9 +51,11 @@ ChecksumFiles ChecksumFilesBeside(const std::string& packagePath, const std::str
 // notes the tooltip gives of it; nothing when it gives neither, when it cannot be read (a folder, a
 // FIFO, no permission, gone, changed while read), or when `cancelled` says so between reads. A line
 // counts when its name leads to the package from the file's folder, by the names alone: no file a
-// list names is ever opened.
+// list names is ever opened. Where the file gives the package's digest, its signature (that of its
+// clearsigned message, else LIST.asc, LIST.sig or LIST.gpg beside it) is checked by `verifier`.
 std::optional<Source> ReadChecksumFile(const std::string& path, const std::string& packagePath,
-                                       const std::string& packageName, const std::function<bool()>& cancelled);
+                                       const std::string& packageName, const std::function<bool()>& cancelled,
+                                       const Verifier& verifier = {});
 
 // The path of the first package that the checksum file lists and that exists beside it, or "".
 // A file not named like a checksum file and larger than kLargestUnnamedList is not read.

@@ -32,7 +32,9 @@ public:
 
     // After End: the entries kept, in file order, with their lines.
     const std::vector<Expected>& Entries() const { return Counted().entries; }
-    // They come from the signed text of a clearsigned message.
+    // A clearsigned message has started, in the text read so far.
+    bool MessageStarted() const { return clearsign_.Started(); }
+    // After End: the entries come from the signed text of a clearsigned message.
     bool Signed() const { return clearsign_.Whole(); }
     // The file held text outside its signed message, which counts for nothing.
     bool TextOutsideMessage() const { return Signed() && clearsign_.TextOutside(); }

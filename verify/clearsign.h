@@ -16,6 +16,8 @@ public:
     // The line as the signed text has it (a view into it), when it is part of that text.
     std::optional<std::string_view> Take(std::string_view line);
 
+    // Its first line has been seen.
+    bool Started() const { return state_ != State::kBefore; }
     // A message from its first line to its signature's last.
     bool Whole() const { return state_ == State::kAfter; }
     // Something but blanks stood before or after the message.

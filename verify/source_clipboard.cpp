@@ -10,7 +10,9 @@ namespace verify {
 
 std::optional<Source> SourceFromClipboard(std::string_view text, const std::string& packageName) {
     if (text.size() > kClipboardLimit) return std::nullopt;
-    Source found{"clipboard", "the clipboard", {}, {}};
+    Source found;
+    found.name = "clipboard";
+    found.where = "the clipboard";
     if (const auto bare = ParseBareDigest(text)) {
         found.expected.push_back({bare->algorithm, runtime::AsciiUpper(bare->hex), std::nullopt, 0});
         return found;

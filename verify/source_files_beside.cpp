@@ -23,15 +23,15 @@ const SourceKind kFilesBesideSource{
             // The one the person named is read as that.
             if (!request.namedFile.empty() && runtime::SamePath(path, request.namedFile)) continue;
             readers.push_back({path, [request, path](const Cancelled& cancelled) {
-                                   return ReadChecksumFile(path, request.packagePath, request.packageName, cancelled);
+                                   return ReadChecksumFile(path, request.packagePath, request.packageName, cancelled,
+                                                           request.verifier);
                                }});
         }
         if (files.passedOver > 0) {
             const std::string note = "Passed over " + std::to_string(files.passedOver) + " more checksum files in " +
                                      Folder(request) + ": at most " + std::to_string(kMostChecksumFiles) + " are read";
-            readers.push_back({Folder(request), [note](const Cancelled&) {
-                                   return std::optional<Source>(Source{"", "", {}, {note}});
-                               }});
+            readers.push_back({Folder(request),
+                               [note](const Cancelled&) { return std::optional<Source>(Source::PassedOver(note)); }});
         }
         return readers;
     }};

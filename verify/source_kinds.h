@@ -15,6 +15,9 @@ extern const SourceKind kNamedFileSource;
 extern const SourceKind kFilesBesideSource;
 // A digest, or a checksum line, on the clipboard (source_clipboard.cpp).
 extern const SourceKind kClipboardSource;
+// The package's own signature, NAME.sig or NAME.asc beside it (source_package_signature.cpp):
+// checked from the package's reads, so it is finished only once they are.
+extern const SourceKind kPackageSignatureSource;
 
 // A longer clipboard text is not taken for a digest.
 inline constexpr std::size_t kClipboardLimit = 4096;

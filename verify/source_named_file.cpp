@@ -10,9 +10,9 @@ const SourceKind kNamedFileSource{[](const SourcesRequest& request) { return req
                                       std::vector<SourceReader> readers;
                                       if (request.namedFile.empty()) return readers;
                                       readers.push_back({request.namedFile, [request](const Cancelled& cancelled) {
-                                                             return ReadChecksumFile(request.namedFile,
-                                                                                     request.packagePath,
-                                                                                     request.packageName, cancelled);
+                                                             return ReadChecksumFile(
+                                                                 request.namedFile, request.packagePath,
+                                                                 request.packageName, cancelled, request.verifier);
                                                          }});
                                       return readers;
                                   }};

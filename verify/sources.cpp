@@ -14,7 +14,8 @@ namespace verify {
 namespace {
 
 // The kinds of sources, in the order the caption names them.
-const SourceKind* const kSourceKinds[] = {&kNamedFileSource, &kFilesBesideSource, &kClipboardSource};
+const SourceKind* const kSourceKinds[] = {&kNamedFileSource, &kFilesBesideSource, &kClipboardSource,
+                                          &kPackageSignatureSource};
 
 using Clock = std::chrono::steady_clock;
 
@@ -135,7 +136,7 @@ std::vector<Source> ReadSources(const SourcesRequest& request, std::chrono::mill
         settling.WaitUntil(until, seen);
     }
     std::vector<Source> sources;
-    const auto passedOver = [&](const std::string& note) { sources.push_back({"", "", {}, {note}}); };
+    const auto passedOver = [&](const std::string& note) { sources.push_back(Source::PassedOver(note)); };
     for (Kind& kind : kinds) {
         if (!kind.found) passedOver(kind.finding.label);
         for (auto& reading : kind.reading) {

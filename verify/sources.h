@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "verify/signature.h"
 #include "verify/source.h"
 
 namespace verify {
@@ -29,6 +30,7 @@ struct SourcesRequest {
     // Reads the clipboard's text on any thread: "" for none, or for one longer than `limit` bytes.
     // It may block while the clipboard's owner does not answer. Null: no clipboard.
     std::function<std::string(std::size_t limit)> clipboard;
+    Verifier verifier;  // what checks the publisher's signatures
 };
 
 // One source to read: what the tooltip calls it should it be passed over, and its reader.

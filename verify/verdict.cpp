@@ -28,9 +28,28 @@ Algorithm StrongestOf(const Source& source) {
     return strongest;
 }
 
-// " (SHA-256)" after a source checked by a digest other than MD5.
-std::string AlgorithmSuffix(Algorithm algorithm) {
-    return algorithm == Algorithm::kMd5 ? "" : " (" + std::string(digest::NameOf(algorithm)) + ")";
+// " (SHA-256, signed by NAME)" after a source: the digest it was checked by unless that is MD5,
+// and what its signature says.
+std::string Suffix(std::optional<Algorithm> algorithm, const std::optional<Signature>& signature) {
+    std::vector<std::string> parts;
+    if (algorithm && *algorithm != Algorithm::kMd5) parts.emplace_back(digest::NameOf(*algorithm));
+    if (signature) {
+        switch (signature->check) {
+            case Signature::Check::kGood:
+                parts.push_back("signed by " + runtime::Visible(signature->SignerName()));
+                break;
+            case Signature::Check::kBad:
+                parts.emplace_back("bad signature");
+                break;
+            case Signature::Check::kUnknownKey:
+                parts.emplace_back("unknown signer");
+                break;
+            case Signature::Check::kNotChecked:
+                parts.emplace_back("signature not checked");
+                break;
+        }
+    }
+    return parts.empty() ? "" : " (" + Joined(parts, ", ") + ")";
 }
 
 // The digest computed for the algorithm, in uppercase; nothing when it could not be.
@@ -45,7 +64,7 @@ std::optional<std::string> ComputedHex(const digest::FileDigests& computed, Algo
 // One line of the tooltip.
 std::string DetailLine(const Source& source, const Expected& e, const std::string& actual, std::uint64_t size) {
     const std::string where = runtime::Visible(source.where + (e.line != 0 ? ", line " + std::to_string(e.line) : "")) +
-                              AlgorithmSuffix(e.algorithm);
+                              Suffix(e.algorithm, std::nullopt);
     if (e.size && *e.size != size) {
         return "DOES NOT MATCH " + where + ": " + std::to_string(*e.size) + " bytes, where the package has " +
                std::to_string(size);
@@ -74,9 +93,13 @@ Judgement Judge(const digest::FileDigests& computed, const std::vector<Source>& 
     std::vector<std::string> agreeing, disagreeing, lines;
     bool onlyWeak = true;  // every digest checked is MD5 or SHA-1
     for (const Source& source : sources) {
+        const std::string name = runtime::Visible(source.name);
+        const std::optional<Signature>& signature = source.signature;
+        const bool bad = signature && signature->check == Signature::Check::kBad;
+        // What was changed after it was signed says nothing: none of its digests count.
         const Algorithm strongest = StrongestOf(source);
         std::optional<Algorithm> disagreed;  // the strongest that disagreed
-        for (const Expected& e : source.expected) {
+        for (const Expected& e : bad ? std::vector<Expected>() : source.expected) {
             if (e.algorithm != strongest && e.algorithm != Algorithm::kMd5) continue;
             const auto actual = ComputedHex(computed, e.algorithm);
             if (!actual) continue;  // said below
@@ -86,13 +109,20 @@ Judgement Judge(const digest::FileDigests& computed, const std::vector<Source>& 
                 disagreed = std::max(disagreed.value_or(e.algorithm), e.algorithm);
             }
         }
+        if (signature) lines.push_back(runtime::Visible(signature->Detail()));
         for (const std::string& note : source.notes) lines.push_back(runtime::Visible(note));
-        if (source.expected.empty()) continue;
-        const std::string name = runtime::Visible(source.name);
-        if (disagreed) {
-            AddOnce(disagreeing, name + AlgorithmSuffix(*disagreed));
+        if (bad) {
+            AddOnce(disagreeing, name + Suffix(std::nullopt, signature));
+        } else if (source.expected.empty()) {
+            // The package's own signature: a good one is the verdict itself, and no weak one.
+            if (signature && signature->check == Signature::Check::kGood) {
+                AddOnce(agreeing, name + Suffix(std::nullopt, signature));
+                onlyWeak = false;
+            }
+        } else if (disagreed) {
+            AddOnce(disagreeing, name + Suffix(*disagreed, signature));
         } else if (ComputedHex(computed, strongest)) {
-            AddOnce(agreeing, name + AlgorithmSuffix(strongest));
+            AddOnce(agreeing, name + Suffix(strongest, signature));
         }
     }
     judgement.verdict = !disagreeing.empty() ? Verdict::kMismatch

@@ -11,7 +11,9 @@
 #include "runtime/text.h"
 #include "runtime/unique_resource.h"
 #include "verify/checksum_files.h"
+#include "verify/signature.h"
 #include "verify/sources.h"
+#include "window/check_package.h"
 #include "window/modPublics.h"
 
 namespace window {
@@ -252,17 +254,11 @@ void frmMain::txtFileName_Change() {
     // The sources come first, each within a time limit (they may lie on a slow share, the
     // clipboard's owner may not answer), so that the package is read once for every digest they
     // ask for.
-    const verify::SourcesRequest request{text, *found, namedChecksumFile_, view_.ClipboardReader()};
-    Task<verify::Judgement> digest([md5, request](Job::Control& control) {
-        const auto cancelled = [&control] { return control.Cancelled(); };
-        const std::vector<verify::Source> sources = verify::ReadSources(request, verify::kSourceTimeLimit, cancelled);
-        if (cancelled()) throw digest::clsMD5::Cancelled{};
-        const digest::FileDigests digests = md5->DigestFile(request.packagePath, verify::DigestsToCompute(sources),
-                                                            [&control](std::uint64_t done, std::uint64_t total) {
-                                                                control.Report(done, total);
-                                                                return !control.Cancelled();
-                                                            });
-        return verify::Judge(digests, sources);
+    verify::SourcesRequest request{text, *found, namedChecksumFile_, view_.ClipboardReader(), {}};
+    Task<verify::Judgement> digest([md5, request](Job::Control& control) mutable {
+        // The person's keyrings may be on a share too: looked for here, on the worker.
+        request.verifier = verify::PersonsVerifier();
+        return CheckPackage(*md5, request, control);
     });
     const std::optional<verify::Judgement> judgement = Await(digest);
     if (!judgement) return;
@@ -279,7 +275,9 @@ void frmMain::cmdFindFileName_Click() {
 }
 
 bool frmMain::OpenPath(const std::string& path) {
-    const std::string absolute = runtime::AbsolutePath(path);
+    std::string absolute = runtime::AbsolutePath(path);
+    // A signature stands for the file it signs beside it: a package, or a list of them.
+    if (const auto signedFile = verify::SignedFileOf(absolute)) absolute = *signedFile;
     if (verify::IsPackageName(runtime::BareName(absolute))) {
         view_.SetFileNameText(absolute);
         return true;

@@ -85,9 +85,10 @@ public:
     void Form_Load();
     void txtFileName_Change();
     void cmdFindFileName_Click();
-    // A package goes into the file-name box as it is, made absolute. Any other file is read as
-    // a checksum file: the first package it lists beside it goes there, and the file becomes a
-    // source of expected digests; false when it leads to none (its path goes there then).
+    // A package goes into the file-name box as it is, made absolute; a signature stands for the
+    // file it signs. Any other file is read as a checksum file: the first package it lists beside
+    // it goes there, and the file becomes a source of expected digests; false when it leads to
+    // none (its path goes there then).
     bool OpenPath(const std::string& path);
 
     // What a command line asks for before any window opens: the window, the usage, the version.

@@ -220,6 +220,31 @@ TEST_F(VerdictTest, AtMostSixtyFourChecksumFilesAreReadAndThePackagesOwnAreAmong
     EXPECT_EQ(view.detail.find("p69"), std::string::npos) << view.detail;
 }
 
+// The publisher's signature beside a list, checked against the keyring in the person's GnuPG home
+// (tests/verify/signatures_test.cpp has every kind of signature).
+TEST_F(VerdictTest, AListsSignatureIsCheckedAgainstThePersonsOwnKeyring) {
+    const char* list = std::getenv("PELLWICK_SIGNATURES");
+    ASSERT_NE(list, nullptr) << "ctest makes the signatures first";
+    const std::string fixture = std::string(list).substr(0, std::string(list).rfind('/'));
+    const std::string package =
+        Package({{"SHA256SUMS", testsupport::ReadFile(fixture + "/detached-asc/SHA256SUMS")},
+                 {"SHA256SUMS.asc", testsupport::ReadFile(fixture + "/detached-asc/SHA256SUMS.asc")}});
+    testsupport::WriteFile(package, testsupport::ReadFile(fixture + "/detached-asc/foo.tar.gz"));
+    for (const bool keyring : {false, true}) {
+        const testsupport::Sandbox home;
+        ::unsetenv("GNUPGHOME");
+        if (keyring) {
+            ::mkdir((home.Home() + "/.gnupg").c_str(), 0700);
+            testsupport::WriteFile(home.Home() + "/.gnupg/pubring.kbx",
+                                   testsupport::ReadFile(fixture + "/person/pubring.kbx"));
+        }
+        FakeView view;
+        view.SetFileNameText(package);
+        EXPECT_EQ(view.caption,
+                  kMatches + "SHA256SUMS (SHA-256, " + (keyring ? "signed by Pellwick Signer)" : "unknown signer)"));
+    }
+}
+
 TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
     const std::string package = Package({{"bar.tar.gz", "bar"},
                                          {"pkg.tgz", "tgz"},
@@ -238,6 +263,8 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
         {{"foo.tar.gz"}, package, kMatches + "foo.tar.gz.md5"},
         {{"foo.tar.gz.md5"}, package, kMatches + "foo.tar.gz.md5"},      // named and beside: once
         {{"list.md5"}, package, kMatches + "list.md5, foo.tar.gz.md5"},  // "./foo.tar.gz" as the folder's
+        {{"foo.tar.gz.sig"}, package, kMatches + "foo.tar.gz.md5"},      // a signature: what it signs
+        {{"list.md5.asc"}, package, kMatches + "list.md5, foo.tar.gz.md5"},
         {{"MD5SUMS"}, folder + "MD5SUMS", "Pellwick"},  // lists nothing that exists: said in a message box
         {{"pkg.tgz"}, folder + "pkg.tgz", "Pellwick"},  // never digested: said too
         {{"notes.txt"}, package, kMatches + "notes.txt, foo.tar.gz.md5"},
@@ -264,7 +291,7 @@ TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
             EXPECT_EQ(view.errors, errors);
             // The named list goes on counting for the other package it lists.
             view.SetFileNameText(folder + "bar.tar.gz");
-            EXPECT_EQ(view.caption, c.arguments[0] == "list.md5" ? kDiffers + "list.md5" : "Pellwick");
+            EXPECT_EQ(view.caption, c.arguments[0].starts_with("list.md5") ? kDiffers + "list.md5" : "Pellwick");
         }
     }
     EXPECT_EQ(::chdir(cwd), 0);
