@@ -3,7 +3,8 @@
 # and MD5SUMS of them all (GNU format, bare names, as sha256sum -c, md5sum -c and Pellwick read
 # them), signed into SHA256SUMS.asc when CPACK_PELLWICK_GPG_KEY names a key. Every byte is fixed
 # by the sources and SOURCE_DATE_EPOCH, so two builds of one commit make the same packages.
-#   Windows: Pellwick-VERSION-win64.zip (here) and Pellwick-VERSION-x64.msi (msi.cmake)
+#   Windows: Pellwick-VERSION-win64.zip (here) and Pellwick-VERSION-x64.msi (msi.cmake), and
+#            the source packages of gpgv.exe (gnupg2, libgcrypt20, libgpg-error)
 #   Linux:   pellwick_VERSION_ARCH.deb (deb.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/source_date.cmake)
 pellwick_source_date_epoch(epoch ${CPACK_PELLWICK_SOURCE_DIR})
@@ -51,6 +52,18 @@ if(CPACK_PELLWICK_PLATFORM STREQUAL "windows")
   list(APPEND packages ${zip})
   if(CPACK_PELLWICK_WIXL)
     include(${CMAKE_CURRENT_LIST_DIR}/msi.cmake)
+  endif()
+  # gpgv.exe's corresponding source: each Debian source package it is built from, whole.
+  if(CPACK_PELLWICK_GPGV_SOURCES)
+    file(GLOB sources LIST_DIRECTORIES false ${CPACK_PELLWICK_GPGV_SOURCES}/*)
+    if(NOT sources)
+      message(FATAL_ERROR "${CPACK_PELLWICK_GPGV_SOURCES}: no source packages for gpgv.exe")
+    endif()
+    file(COPY ${sources} DESTINATION ${out})
+    foreach(file IN LISTS sources)
+      get_filename_component(name ${file} NAME)
+      list(APPEND packages ${out}/${name})
+    endforeach()
   endif()
 else()
   include(${CMAKE_CURRENT_LIST_DIR}/deb.cmake)

@@ -1,9 +1,16 @@
 # The Windows packages, both made by the `package` target from the same staged files
 # (package.cmake): the zip and the installer Pellwick-VERSION-x64.msi, which wixl builds
 # (msi.cmake). Each holds Pellwick.exe with md5.dll beside it, so that a copy in Program Files
-# finds its engine without writing it, and the licence and notices.
+# finds its engine without writing it, GnuPG's gpgv.exe, which checks signatures, and the
+# licence and notices. The release folder also gets the Debian source packages that gpgv.exe
+# is built from, as GnuPG's licence asks of whoever ships it.
 install(TARGETS Pellwick RUNTIME DESTINATION .)
 install(FILES $<TARGET_FILE:md5> DESTINATION .)
+if(TARGET gpgv)
+  get_target_property(gpgv_exe gpgv PELLWICK_GPGV_EXE)
+  install(PROGRAMS ${gpgv_exe} DESTINATION .)
+  get_target_property(CPACK_PELLWICK_GPGV_SOURCES gpgv PELLWICK_GPGV_RELEASE_SOURCES)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 install(FILES ${PELLWICK_NOTICES} DESTINATION .)
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release twice from the commit checked out here, in throwaway clones at paths of
 # different lengths, one after the other, under other umasks, locales and time zones; fails
-# unless both made the same packages, source tarballs, checksum lists, Pellwick.exe and md5.dll,
+# unless both made the same packages, source tarballs, checksum lists, Pellwick.exe, md5.dll and
+# gpgv.exe (the Windows release also holds gpgv.exe's Debian source packages, in the lists),
 # with diffoscope's account of any difference. The lists must pass sha256sum -c, md5sum -c and
 # (signed by a throwaway key in the first build) gpg --verify; nothing may be Authenticode-signed.
 set -euo pipefail
@@ -45,13 +46,13 @@ for packages in linux/package windows/package; do
   done
   gpg --batch --quiet --verify "$first/build/$packages/"SHA256SUMS{.asc,} 2>/dev/null || fail "$packages: bad signature"
   names=$(sed 's/^[0-9a-f]*  //' "$first/build/$packages/SHA256SUMS" | tr '\n' ' ')
-  [[ $names =~ ^(pellwick-.*\.tar\.gz\ pellwick_.*\.deb|Pellwick-.*\.zip\ Pellwick-.*\.msi\ pellwick-.*\.tar\.gz)\ $ ]] ||
+  [[ $names =~ ^(pellwick-.*\.tar\.gz\ pellwick_.*\.deb|Pellwick-.*\.zip\ Pellwick-.*\.msi\ ((gnupg2|libgcrypt20|libgpg-error)_[^ ]+\ )+pellwick-.*\.tar\.gz)\ $ ]] ||
     fail "$packages: unexpected packages: $names"
   for name in $names SHA256SUMS MD5SUMS; do
     cmp -s "$first/build/$packages/$name" "$second/build/$packages/$name" || differ+=("$packages/$name")
   done
 done
-for image in windows/bin/Pellwick.exe windows/engine/md5.dll; do
+for image in windows/bin/Pellwick.exe windows/engine/md5.dll windows/bin/gpgv.exe; do
   cmp -s "$first/build/$image" "$second/build/$image" || differ+=("$image")
   # Unsigned: an empty certificate table.
   x86_64-w64-mingw32-objdump -p "$first/build/$image" | grep -E 'Entry 4 0+ 0+ Security Directory' >/dev/null ||
@@ -66,4 +67,4 @@ for file in "${differ[@]}"; do
   { diffoscope --text - "$first/build/$file" "$second/build/$file" || true; } | head -n 300 >&2
 done
 [ ${#differ[@]} -eq 0 ] || exit 1
-echo "reproducible: two builds of $commit made the same packages, lists, Pellwick.exe and md5.dll"
+echo "reproducible: two builds of $commit made the same packages, lists, Pellwick.exe, md5.dll and gpgv.exe"

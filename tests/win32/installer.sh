@@ -42,10 +42,11 @@ install "$older" || fail "the older installer failed"
 check 0.9.0 'Installed.HasOneUninstallEntry*'
 
 install "$current" || fail "the installer failed over the older version"
-[ "$(ls "$folder" | sort | tr '\n' ' ')" = "LICENSE.txt Pellwick.exe THIRD-PARTY-NOTICES.txt md5.dll " ] ||
+[ "$(ls "$folder" | sort | tr '\n' ' ')" = "LICENSE.txt Pellwick.exe THIRD-PARTY-NOTICES.txt gpgv.exe md5.dll " ] ||
   fail "installed: $(ls "$folder")"
 cmp "$folder/Pellwick.exe" "$build/bin/Pellwick.exe"
 cmp "$folder/md5.dll" "$build/engine/md5.dll"
+cmp "$folder/gpgv.exe" "$build/bin/gpgv.exe"
 cmp "$folder/LICENSE.txt" "$licence"
 cmp "$folder/THIRD-PARTY-NOTICES.txt" "$build/packaging/THIRD-PARTY-NOTICES.txt"
 [ "$(shortcuts | wc -l)" -eq 1 ] || fail "Start menu shortcuts: $(shortcuts)"
