@@ -1,10 +1,11 @@
 // Digests each named file as the window does (a fresh digest object per file, the engine put
 // beside this program) and prints the digest the window would show, one line per file.
 // The throughput, memory and SHA benchmarks run it as a child, as they run md5sum.
-//   bench_digest_file [--also ALGORITHM | --only sha256] FILE...
+//   bench_digest_file [--also ALGORITHM | --only sha256 | --signature SIGNATURE KEYRING] FILE...
 // --also computes that digest too (sha1, sha256, sha384, sha512) from the same reads, as the
 // window does when a source gives one, and prints it after the MD5; --only sha256 computes the
-// SHA-256 alone, from the platform's crypto, as openssl dgst would.
+// SHA-256 alone, from the platform's crypto, as openssl dgst would; --signature checks the file's
+// own signature with gpgv from the same reads, as the window does, and fails unless it is good.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -16,7 +17,9 @@
 #include "digest/platform_hash.h"
 #include "runtime/error.h"
 #include "runtime/files.h"
+#include "runtime/paths.h"
 #include "runtime/text.h"
+#include "verify/signature.h"
 
 namespace {
 
@@ -44,7 +47,12 @@ int main(int argc, char** argv) {
     int first = 1;
     std::vector<digest::Algorithm> also;
     bool onlySha256 = false;
-    if (argc > 2 && std::strcmp(argv[1], "--also") == 0) {
+    std::string signature, keyring;
+    if (argc > 3 && std::strcmp(argv[1], "--signature") == 0) {
+        signature = argv[2];
+        keyring = argv[3];
+        first = 4;
+    } else if (argc > 2 && std::strcmp(argv[1], "--also") == 0) {
         const auto algorithm = Named(argv[2]);
         if (!algorithm) return 2;
         also.push_back(*algorithm);
@@ -64,7 +72,15 @@ int main(int argc, char** argv) {
                 continue;
             }
             const digest::clsMD5 md5;
-            const digest::FileDigests digests = md5.DigestFile(argv[i], also, nullptr);
+            const auto later = verify::SignatureCheck::Clock::now() + std::chrono::hours(1);
+            std::optional<verify::SignatureCheck> check;
+            std::vector<digest::clsMD5::Tap> taps;
+            if (!signature.empty()) {
+                check.emplace(verify::Verifier{runtime::GpgvProgram(), {keyring}}, signature, argv[i], later);
+                taps.emplace_back([&check](std::span<const unsigned char> bytes) { check->Feed(bytes); });
+            }
+            const digest::FileDigests digests = md5.DigestFile(argv[i], also, nullptr, taps);
+            if (check && check->Finish(later).check != verify::Signature::Check::kGood) return 1;
             std::printf("%s", runtime::ToUpper(digests.md5).c_str());
             for (const auto& [algorithm, hex] : digests.others) std::printf(" %s", runtime::AsciiUpper(hex).c_str());
             std::printf("\n");

@@ -35,7 +35,8 @@ execute_process(COMMAND ${path_of_dpkg-shlibdeps} -O ${programs} WORKING_DIRECTO
 if(NOT status EQUAL 0 OR NOT depends MATCHES "^shlibs:Depends=([^\n]+)")
   message(FATAL_ERROR "dpkg-shlibdeps found no dependencies (${status}):\n${depends}${warnings}")
 endif()
-set(depends ${CMAKE_MATCH_1})
+# gpgv checks publishers' signatures; it is started by its path, so no library names it.
+set(depends "${CMAKE_MATCH_1}, gpgv")
 
 string(REPLACE "\n" "\n " description " ${CPACK_PACKAGE_DESCRIPTION}")
 file(MAKE_DIRECTORY ${stage}/DEBIAN)

@@ -105,7 +105,7 @@ std::string Signature::Detail() const {
         case Check::kGood: {
             std::string grouped;
             for (std::size_t i = 0; i < fingerprint.size(); i += 4) {
-                grouped += (i > 0 ? " " : "") + fingerprint.substr(i, 4);
+                grouped.append(i > 0 ? " " : "").append(fingerprint, i, 4);
             }
             return "Signed in " + file + " by " + userId + ", primary key " + grouped + ", found in " +
                    (keyring.empty() ? "your keyrings" : keyring) + ", on " + time;

@@ -22,6 +22,7 @@ dpkg-deb -x "$deb" "$work/root"
 root=$work/root
 depends=$(dpkg-deb -f "$deb" Depends)
 case $depends in *libqt6widgets6*) ;; *) fail "no Qt dependency computed: $depends" ;; esac
+case $depends in *gpgv*) ;; *) fail "no dependency on gpgv, which checks signatures: $depends" ;; esac
 case $depends in *libqt6svg6*) fail "a dependency on the SVG plugin, which PNG icons make needless: $depends" ;; esac
 
 menu=$root/usr/share/kio/servicemenus/pellwick-check.desktop

@@ -118,7 +118,7 @@ TEST(SignaturesTest, EachSignatureSaysWhatGpgSaysOfItInTheCaption) {
         if (gpg == "GOOD" && !row.gpgvMissing && row.folder != "dsc") {
             std::string grouped;
             for (std::size_t i = 0; i < fingerprint.size(); i += 4)
-                grouped += (i > 0 ? " " : "") + fingerprint.substr(i, 4);
+                grouped.append(i > 0 ? " " : "").append(fingerprint, i, 4);
             for (const std::string& told : {std::string("Pellwick Signer (test key) <signer@pellwick.invalid>"),
                                             grouped, Utf8(home / "pubring.kbx"), std::string(" UTC")}) {
                 EXPECT_NE(judgement.detail.find(told), std::string::npos) << told << " in " << judgement.detail;
@@ -127,6 +127,7 @@ TEST(SignaturesTest, EachSignatureSaysWhatGpgSaysOfItInTheCaption) {
     }
     EXPECT_EQ(fs::last_write_time(home / "pubring.kbx"), keyringTime) << "the keyring is only read";
     EXPECT_EQ(std::distance(fs::directory_iterator(home), fs::directory_iterator()), 1) << "nothing added beside it";
+    fs::remove(home / "pubring.kbx");
     fs::remove_all(work);
 }
 

@@ -3,10 +3,13 @@
 // clipboard owner that does not answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
 #include "app.h"
+#include "runtime/paths.h"
 #include "support.h"
 #include "window/frmMain.h"
 
@@ -97,6 +100,29 @@ TEST(VerdictTest, ChecksumFilesTheClipboardTheCommandLineAndADrop) {
     ::SendMessageW(app.DigestBox(), WM_CHAR, L'0', 1);
     EXPECT_EQ(WindowText(app.Window()), L"Pellwick");
     EXPECT_EQ(app.DigestTip(), L"");
+}
+
+// The publisher's signature beside a list, checked by the gpgv.exe beside the program against the
+// keyring in the person's %APPDATA%\gnupg (runtime_tests has every kind of signature).
+TEST(VerdictTest, AListsSignatureIsCheckedByTheGpgvBesideTheProgram) {
+    const char* list = std::getenv("PELLWICK_SIGNATURES");
+    if (list == nullptr) GTEST_SKIP() << "no gpgv.exe was built";
+    std::string fixture = std::string(list).substr(0, std::string(list).rfind('/'));
+    std::replace(fixture.begin(), fixture.end(), '/', '\\');
+    const fs::path signatures = L"Z:" + Wide(fixture), home = Wide(runtime::GnupgHome());
+    fs::create_directories(home);
+    fs::copy_file(signatures / L"person" / L"pubring.kbx", home / L"pubring.kbx", fs::copy_options::overwrite_existing);
+    const runtime::ScopeGuard removeKeyring([&home] { fs::remove(home / L"pubring.kbx"); });
+    SetInstallerDirectory(nullptr);
+    SetClipboardText(L"");
+    const TempTree tree;
+    fs::copy(signatures / L"detached-asc", tree / L"list");
+    fs::create_directories(tree / L"program");
+    fs::copy_file(ProgramUnderTest().parent_path() / L"gpgv.exe", tree / L"program" / L"gpgv.exe");
+    const App app(tree / L"program");
+    app.SetFileName((tree / L"list" / L"foo.tar.gz").wstring());
+    EXPECT_EQ(WindowText(app.Window()), kMatches + L"SHA256SUMS (SHA-256, signed by Pellwick Signer)")
+        << Narrow(app.DigestTip());
 }
 
 // An owner that renders the clipboard's text only when asked, and is then too busy to answer: the
