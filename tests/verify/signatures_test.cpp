@@ -10,29 +10,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "runtime/paths.h"
+#include "tests/verify/fixture_table.h"
 #include "window/check_package.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-fs::path Native(std::string path) {
-#ifdef _WIN32
-    std::replace(path.begin(), path.end(), '/', '\\');
-    path = "Z:" + path;
-#endif
-    return fs::path(path);
-}
 
 struct NoWindow final : runtime::Job::Control {
     void Report(std::uint64_t, std::uint64_t) override {}
@@ -40,17 +27,10 @@ struct NoWindow final : runtime::Job::Control {
 };
 
 TEST(SignaturesTest, EachSignatureSaysWhatGpgSaysOfItInTheCaption) {
-    const char* list = std::getenv("PELLWICK_SIGNATURES");
-    std::ifstream in(list != nullptr ? list : "");
-    std::vector<std::vector<std::string>> rows;
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> fields;
-        std::istringstream split(line);
-        for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
-        if (fields.size() == 3) rows.push_back(fields);
-    }
+    // Folder, package, what gpg --verify said.
+    const auto rows = fixtures::Table("PELLWICK_SIGNATURES", 3);
     ASSERT_FALSE(rows.empty()) << "ctest makes the signatures first";
-    const fs::path fixture = Native(rows[0][0]).parent_path();
+    const fs::path fixture = fixtures::Native(rows[0][0]).parent_path();
     std::string fingerprint;
     std::ifstream(fixture / "signer.fpr") >> fingerprint;
 
@@ -58,17 +38,17 @@ TEST(SignaturesTest, EachSignatureSaysWhatGpgSaysOfItInTheCaption) {
     // throwaway prefix's; never a real person's.
     const fs::path work = fs::temp_directory_path() / ("pellwick-signatures-" + std::to_string(std::rand()));
 #ifndef _WIN32
-    ::setenv("GNUPGHOME", Utf8(work / "gnupg").c_str(), 1);
+    ::setenv("GNUPGHOME", fixtures::Utf8(work / "gnupg").c_str(), 1);
 #endif
     const fs::path home = fs::u8path(runtime::GnupgHome());
-    if (fs::exists(home / "pubring.kbx")) GTEST_SKIP() << "a keyring is there already: " << Utf8(home);
+    if (fs::exists(home / "pubring.kbx")) GTEST_SKIP() << "a keyring is there already: " << fixtures::Utf8(home);
     fs::create_directories(home);
     fs::copy_file(fixture / "person" / "pubring.kbx", home / "pubring.kbx", fs::copy_options::overwrite_existing);
     const auto keyringTime = fs::last_write_time(home / "pubring.kbx");
     verify::Verifier verifier = verify::PersonsVerifier();
-    if (const char* gpgv = std::getenv("PELLWICK_GPGV")) verifier.gpgv = Utf8(Native(gpgv));
+    if (const char* gpgv = std::getenv("PELLWICK_GPGV")) verifier.gpgv = fixtures::Utf8(fixtures::Native(gpgv));
     ASSERT_FALSE(verifier.gpgv.empty());
-    ASSERT_EQ(verifier.keyrings, std::vector<std::string>{Utf8(home / "pubring.kbx")});
+    ASSERT_EQ(verifier.keyrings, std::vector<std::string>{fixtures::Utf8(home / "pubring.kbx")});
 
     const std::string signer = "signed by Pellwick Signer", sha = " (SHA-256, ";
     const struct {
@@ -92,14 +72,14 @@ TEST(SignaturesTest, EachSignatureSaysWhatGpgSaysOfItInTheCaption) {
     NoWindow control;
     for (const auto& row : expected) {
         SCOPED_TRACE(row.folder);
-        const auto listed = std::find_if(rows.begin(), rows.end(),
-                                         [&](const auto& r) { return Native(r[0]).filename() == row.folder; });
+        const auto listed = std::find_if(
+            rows.begin(), rows.end(), [&](const auto& r) { return fixtures::Native(r[0]).filename() == row.folder; });
         ASSERT_NE(listed, rows.end());
         const fs::path folder = work / (row.folder + (row.gpgvMissing ? "-without-gpgv" : ""));
         fs::create_directories(folder);
-        fs::copy(Native((*listed)[0]), folder);
-        verify::SourcesRequest request{Utf8(folder / (*listed)[1]), (*listed)[1], "", nullptr, verifier};
-        if (row.gpgvMissing) request.verifier.gpgv = Utf8(folder / "no-gpgv");
+        fs::copy(fixtures::Native((*listed)[0]), folder);
+        verify::SourcesRequest request{fixtures::Utf8(folder / (*listed)[1]), (*listed)[1], "", nullptr, verifier};
+        if (row.gpgvMissing) request.verifier.gpgv = fixtures::Utf8(folder / "no-gpgv");
         const verify::Judgement judgement = window::CheckPackage(md5, request, control);
         const std::string caption =
             judgement.verdict == verify::Verdict::kNone
@@ -120,7 +100,7 @@ TEST(SignaturesTest, EachSignatureSaysWhatGpgSaysOfItInTheCaption) {
             for (std::size_t i = 0; i < fingerprint.size(); i += 4)
                 grouped.append(i > 0 ? " " : "").append(fingerprint, i, 4);
             for (const std::string& told : {std::string("Pellwick Signer (test key) <signer@pellwick.invalid>"),
-                                            grouped, Utf8(home / "pubring.kbx"), std::string(" UTC")}) {
+                                            grouped, fixtures::Utf8(home / "pubring.kbx"), std::string(" UTC")}) {
                 EXPECT_NE(judgement.detail.find(told), std::string::npos) << told << " in " << judgement.detail;
             }
         }
