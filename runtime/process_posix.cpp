@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -76,11 +77,10 @@ std::unique_ptr<ChildProcess::Platform> ChildProcess::Platform::Start(const std:
     ::posix_spawn_file_actions_adddup2(&actions, theirInput.Get(), 0);
     ::posix_spawn_file_actions_adddup2(&actions, theirOutput.Get(), 1);
     ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
     std::vector<std::string> strings = {program};
     strings.insert(strings.end(), arguments.begin(), arguments.end());
-    for (std::string& s : strings) argv.push_back(s.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv(strings.size() + 1, nullptr);
+    std::transform(strings.begin(), strings.end(), argv.begin(), [](std::string& s) { return s.data(); });
     pid_t pid = -1;
     // posix_spawn, not posix_spawnp: the program is named by its full path, never looked up.
     if (const int err = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ); err != 0) {

@@ -32,8 +32,9 @@ bool DscFields::StartsField(std::string_view line) {
                                                               {"CHECKSUMS-SHA1:", Field::kSha1},
                                                               {"CHECKSUMS-SHA256:", Field::kSha256},
                                                               {"CHECKSUMS-SHA512:", Field::kSha512}};
+    // npos, a line of blanks, is beyond 17 too.
     const auto end = line.find_last_not_of(" \t");
-    if (end == std::string_view::npos || end >= 17) return false;
+    if (end >= 17) return false;
     const std::string name = runtime::AsciiUpper(line.substr(0, end + 1));
     for (const auto& [text, field] : kFields) {
         if (name != text) continue;

@@ -64,8 +64,8 @@ std::string UtcTime(std::string_view stamp) {
     const long long mp = (5 * doy + 2) / 153, day = doy - (153 * mp + 2) / 5 + 1, month = mp < 10 ? mp + 3 : mp - 9;
     const long long year = yoe + era * 400 + (month <= 2), inDay = seconds % 86400;
     char text[96];
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC", year, month, day, inDay / 3600,
-                  inDay % 3600 / 60, inDay % 60);
+    (void)std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC", year, month, day,
+                        inDay / 3600, inDay % 3600 / 60, inDay % 60);
     return text;
 }
 

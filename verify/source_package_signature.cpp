@@ -11,7 +11,7 @@ namespace {
 
 std::string Found(const SourcesRequest& request) {
     for (const char* extension : {".sig", ".asc"}) {
-        const std::string path = request.packagePath + extension;
+        std::string path = request.packagePath + extension;
         if (!runtime::FindFirstMatch(path).empty()) return path;
     }
     return "";

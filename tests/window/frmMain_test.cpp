@@ -92,7 +92,8 @@ TEST_F(FrmMainTest, ChangeShowsTheDigestEmptiesTheBoxOrKeepsIt) {
         EXPECT_TRUE(view.errors.empty()) << view.errors.front();
         EXPECT_EQ(view.busyPeak, c.outcome == kDigest ? 1 : 0) << "the wait cursor shows during a digest only";
         EXPECT_EQ(view.busyDepth, 0);
-        EXPECT_EQ(view.waits, c.outcome == kDigest ? 1 : 0) << "a local lookup, done within its grace, is never waited for";
+        EXPECT_EQ(view.waits, c.outcome == kDigest ? 1 : 0)
+            << "a local lookup, done within its grace, is never waited for";
         EXPECT_TRUE(view.progressCaptions.empty()) << "a short digest leaves the caption alone";
     }
 }
