@@ -14,18 +14,19 @@ bool IsArmour(std::string_view line, std::string_view armour) {
 }  // namespace
 
 std::optional<std::string_view> Clearsign::Take(std::string_view line) {
-    const bool blank = runtime::Trimmed(line).empty();
+    // Looked at only while it may still change something: this runs for every line of every list.
+    const auto blank = [line] { return runtime::Trimmed(line).empty(); };
     switch (state_) {
         case State::kBefore:
-            if (IsArmour(line, "-----BEGIN PGP SIGNED MESSAGE-----")) {
+            if (line.starts_with('-') && IsArmour(line, "-----BEGIN PGP SIGNED MESSAGE-----")) {
                 state_ = State::kHeader;
-            } else {
-                textOutside_ = textOutside_ || !blank;
+            } else if (!textOutside_) {
+                textOutside_ = !blank();
             }
             return std::nullopt;
         case State::kHeader:
             // GnuPG takes no other header in a clearsigned message.
-            if (blank) {
+            if (blank()) {
                 state_ = State::kText;
             } else if (line.starts_with("NotDashEscaped: ")) {
                 dashEscaped_ = false;
@@ -45,7 +46,7 @@ std::optional<std::string_view> Clearsign::Take(std::string_view line) {
             if (IsArmour(line, "-----END PGP SIGNATURE-----")) state_ = State::kAfter;
             return std::nullopt;
         case State::kAfter:
-            textOutside_ = textOutside_ || !blank;
+            if (!textOutside_) textOutside_ = !blank();
             return std::nullopt;
         case State::kBroken:
             return std::nullopt;

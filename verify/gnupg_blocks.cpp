@@ -33,8 +33,13 @@ void GnupgBlocks::End() {
 }
 
 bool GnupgBlocks::Starts(const Line& line) {
-    // Most lines of most lists hold no colon: that is found at memchr's speed.
-    if (line.text.empty() || std::memchr(line.text.data(), ':', line.text.size()) == nullptr) return false;
+    // A block's line ends in its digits (and maybe blanks): most lines of most lists do not, and
+    // the others mostly hold no colon, which is found at memchr's speed.
+    const std::size_t last = line.text.find_last_not_of(" \t");
+    if (last == std::string_view::npos || !IsHex(line.text[last]) ||
+        std::memchr(line.text.data(), ':', line.text.size()) == nullptr) {
+        return false;
+    }
     const auto colon = line.text.rfind(": ");
     if (colon == std::string_view::npos || colon == 0 || line.text[0] == '#') return false;
     name_.assign(line.text.substr(0, colon));
