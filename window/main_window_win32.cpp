@@ -258,6 +258,11 @@ void MainWindow::ShowError(const std::string& message) {
     ::MessageBoxW(hwnd_, Wide(message).c_str(), Wide(frmMain::kCaption).c_str(), MB_OK | MB_ICONERROR);
 }
 
+void MainWindow::ShowInformation(const std::string& title, const std::string& text) {
+    // The system's box: Windows copies its text on Ctrl+C (Wine's does not).
+    ::MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
 void MainWindow::SetCaption(const std::string& text) {
     ::SetWindowTextW(hwnd_, Wide(text).c_str());
 }

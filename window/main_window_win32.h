@@ -38,6 +38,7 @@ public:
     void WaitFor(runtime::Job& job, const std::function<void()>& tick) override;
     std::function<std::string(std::size_t limit)> ClipboardReader() override;
     void ShowVerdict(const ShownVerdict& shown) override;
+    void ShowInformation(const std::string& title, const std::string& text) override;
     void CloseLater() override;
 
     // The command line's arguments (without the program's name), after start-up.
