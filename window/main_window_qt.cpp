@@ -257,6 +257,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The mark takes the box's text colour in high contrast, whatever set it (a theme, a style sheet).
+    if (watched == txtMD5_ && event->type() == QEvent::PaletteChange) ShowMark();
     if (waiting_ && form_.Waiting()) {
         // A wait takes no input but Escape, which cancels it (and the close box, which is no event here).
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

@@ -53,6 +53,7 @@ private:
     // the verdict and the contrast in force; the digest box's menu; what screen readers are told.
     void SetUpVerdict();
     void ShowVerdictLook();
+    void ShowMark();
     void ShowDigestBoxMenu(const QPoint& at);
     void AnnounceVerdict(const QString& sentence);
 

@@ -118,6 +118,10 @@ void MainWindow::ShowVerdictLook() {
         palette.setColor(QPalette::Text, Qt::black);  // legible on the light tint under a dark theme too
         txtMD5_->setPalette(palette);
     }
+    ShowMark();
+}
+
+void MainWindow::ShowMark() {
     const VerdictMark mark = MarkFor(verdict_, highContrast_);
     const QColor colour = mark.colour ? QColor(*mark.colour) : txtMD5_->palette().color(QPalette::Text);
     verdictMark_->setIcon(QIcon(new MarkEngine(mark, colour)));
