@@ -58,7 +58,8 @@ LRESULT CALLBACK MainWindow::DigestBoxProc(HWND box, UINT message, WPARAM wParam
             window->DrawVerdictMark(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         case WM_COMMAND:
-            if (LOWORD(wParam) == kIdVerdictMark && HIWORD(wParam) == STN_CLICKED) window->form_.OnDetailsAsked();
+            if (LOWORD(wParam) != kIdVerdictMark) break;
+            if (HIWORD(wParam) == STN_CLICKED) window->form_.OnDetailsAsked();
             return 0;
         case WM_CONTEXTMENU:
             window->ShowDigestBoxMenu(lParam);

@@ -257,7 +257,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    // The mark takes the box's text colour in high contrast, whatever set it (a theme, a style sheet).
+    // In high contrast the mark takes the box's text colour, also when a new theme changes it.
     if (watched == txtMD5_ && event->type() == QEvent::PaletteChange) ShowMark();
     if (waiting_ && form_.Waiting()) {
         // A wait takes no input but Escape, which cancels it (and the close box, which is no event here).

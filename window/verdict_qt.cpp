@@ -83,7 +83,7 @@ void MainWindow::SetUpVerdict() {
         details->setContext(Qt::WidgetShortcut);
         connect(details, &QShortcut::activated, this, [this] { form_.OnDetailsAsked(); });
     }
-    // The Menu key opens the menu through Qt; Shift+F10, the other key for it, does not on Linux.
+    // Qt opens the menu for the Menu key, but not for Shift+F10, the other key for it.
     txtMD5_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(txtMD5_, &QLineEdit::customContextMenuRequested, this, &MainWindow::ShowDigestBoxMenu);
     auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), txtMD5_);

@@ -78,6 +78,7 @@ void MainWindow::DrawVerdictMark(const DRAWITEMSTRUCT& item) {
     const runtime::ScopeGuard restore([&] { ::SelectObject(item.hDC, previous); });
     for (const auto& stroke : mark.strokes) {
         std::vector<POINT> points;
+        points.reserve(stroke.size());
         for (const MarkPoint& p : stroke)
             points.push_back({left + std::lround(p.x * side), top + std::lround(p.y * side)});
         ::Polyline(item.hDC, points.data(), static_cast<int>(points.size()));
