@@ -3,11 +3,10 @@
 # for its window and saves a screenshot; fails when no window appears. With a verdict (match or
 # mismatch) it names instead a SHA256SUMS on the command line that lists the package with its
 # SHA-256 or with one digit changed. No window manager draws a title bar here, so the
-# window's title, as the X server holds it, is written above the picture. With a look, the window
-# is shown in high contrast or at 200%.
-#   screenshot.sh <program> <out.png> [match|mismatch] [high-contrast|200%]
+# window's title, as the X server holds it, is written above the picture.
+#   screenshot.sh <program> <out.png> [match|mismatch]
 set -euo pipefail
-program=$1 out=$2 verdict=${3:-} look=${4:-}
+program=$1 out=$2 verdict=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/home/Documents" "$work/config/Quorrel" "$(dirname "$out")"
@@ -22,25 +21,9 @@ if [ -n "$verdict" ]; then
   arguments=("$work/home/Documents/SHA256SUMS")
 fi
 
-scale=1 title=(-background '#d6d6d6' -fill black)
-case $look in
-'') ;;
-high-contrast)
-  # Qt 6.4 takes a desktop's colours from KDE Plasma's colour scheme (kdeglobals) alone: a
-  # high-contrast scheme there, yellow text on black, and Pellwick's high-contrast look asked for
-  # by PELLWICK_HIGH_CONTRAST=1, since no portal answers here.
-  printf '[Colors:%s]\nBackgroundNormal=0,0,0\nForegroundNormal=255,255,255\n' Button Window > "$work/config/kdeglobals"
-  printf '[Colors:View]\nBackgroundNormal=0,0,0\nForegroundNormal=255,255,0\n' >> "$work/config/kdeglobals"
-  printf '[Colors:Selection]\nBackgroundNormal=0,255,255\nForegroundNormal=0,0,0\n' >> "$work/config/kdeglobals"
-  export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5 PELLWICK_HIGH_CONTRAST=1
-  title=(-background black -fill white)
-  ;;
-200%) export QT_SCALE_FACTOR=2 scale=2 ;;
-*) echo "unknown look: $look"; exit 2 ;;
-esac
-
 source "$(dirname "$0")/x_server.sh"
 trap 'stop_x_server; rm -rf "$work"' EXIT
+scale=${QT_SCALE_FACTOR:-1}  # the picture and its title scaled too
 start_x_server "$work" $((520 * scale))x$((120 * scale))x24
 
 HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work "$program" "${arguments[@]}" &
@@ -48,12 +31,7 @@ pid=$!
 window=
 for _ in $(seq 100); do
   window=$(xwininfo -root -tree 2>/dev/null | awk '/"Pellwick/ {print $1; exit}')
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-# The window opens before its verdict comes.
-for _ in $(seq 100); do
-  [ -z "$verdict" ] || [ -z "$window" ] || xprop -id "$window" _NET_WM_NAME | grep -qi match && break
+  [ -n "$window" ] && { [ -z "$verdict" ] || xprop -id "$window" _NET_WM_NAME | grep -qi match; } && break
   sleep 0.1
 done
 sleep 0.5
@@ -63,8 +41,8 @@ kill $pid 2>/dev/null || true
 [ -n "$window" ] || { echo "the window never appeared"; exit 1; }
 [ -s "$out" ] || { echo "no screenshot taken"; exit 1; }
 if [ -n "$verdict" ]; then
-  convert "$out" -crop $((500 * scale))x$((64 * scale))+0+0 +repage "${title[@]}" -gravity north \
-    -splice 0x$((22 * scale)) -font DejaVu-Sans -pointsize $((13 * scale)) -annotate +0+$((3 * scale)) \
+  convert "$out" -crop $((500 * scale))x$((64 * scale))+0+0 +repage -background '#d6d6d6' -gravity north \
+    -splice 0x$((22 * scale)) -font DejaVu-Sans -pointsize $((13 * scale)) -fill black -annotate +0+$((3 * scale)) \
     "$(cat "$out.title")" "$out"
 fi
 rm -f "$out.title"

@@ -63,9 +63,8 @@ class VerdictTest : public guitest::WindowTest {
                      match ? window::kMatchBackground : window::kMismatchBackground);
         }
         QCOMPARE(DigestBox()->toolTip().contains(computed), !none);
-        // The verdict in words for a screen reader; the tooltip is for the details.
         const QString said = "The package " + caption.section(QString::fromUtf8(" \u2013 "), 1) + ".";
-        QCOMPARE(DigestBox()->accessibleDescription(), none ? QString() : said);
+        QCOMPARE(DigestBox()->accessibleDescription(), none ? QString() : said);  // for a screen reader
     }
 
 private slots:

@@ -48,7 +48,7 @@ void ExpectVerdict(const App& app, const std::wstring& caption) {
     const unsigned expected = none ? (GetRValue(system) << 16) | (GetGValue(system) << 8) | GetBValue(system)
                               : caption.starts_with(kMatches) ? window::kMatchBackground
                                                               : window::kMismatchBackground;
-    RECT box{};  // its background, right of the digits and left of the mark in the right margin
+    RECT box{};  // its background, right of the digits
     ::GetWindowRect(app.DigestBox(), &box);
     ::MapWindowPoints(nullptr, app.Window(), reinterpret_cast<POINT*>(&box), 2);
     const int mark = HIWORD(::SendMessageW(app.DigestBox(), EM_GETMARGINS, 0, 0));
