@@ -20,6 +20,7 @@ enum ControlId : int {
     kIdMD5 = 1003,
     kIdLabel1 = 1004,
     kIdLabelFile = 1005,
+    kIdVerdictMark = 1006,  // inside the digest box, at its right end
 };
 
 inline constexpr ControlSpec kControls[] = {

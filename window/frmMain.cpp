@@ -47,11 +47,6 @@ private:
 
 }  // namespace
 
-std::optional<unsigned> VerdictBackground(verify::Verdict verdict, bool highContrast) {
-    if (verdict == verify::Verdict::kNone || highContrast) return std::nullopt;
-    return verdict == verify::Verdict::kMatch ? kMatchBackground : kMismatchBackground;
-}
-
 bool HasPackageSuffix(const std::string& foundName) {
     return verify::IsPackageName(foundName);
 }
@@ -160,6 +155,10 @@ void frmMain::OnEscape() {
     if (running_ != nullptr) running_->Cancel();
 }
 
+void frmMain::OnDetailsAsked() {
+    if (DetailsOffered()) view_.ShowInformation(kDetailsTitle, details_);
+}
+
 bool frmMain::OnCloseAsked() {
     if (running_ == nullptr) return true;
     // The handler that waits must return before the window may go.
@@ -210,6 +209,7 @@ void frmMain::ClearVerdict() {
     // Only when one shows: a keystroke that names nothing costs what it did.
     if (!verdictShown_) return;
     verdictShown_ = false;
+    details_.clear();
     view_.SetCaption(kCaption);
     view_.ShowVerdict({});
 }
@@ -225,6 +225,9 @@ void frmMain::ShowVerdict(const verify::Judgement& judgement) {
             std::string("The package ") + (match ? "matches " : "DOES NOT MATCH ") + judgement.sources + ".";
     }
     verdictShown_ = true;
+    // The sentence first, as the box is read aloud, then the tooltip's lines.
+    details_ = shown.sentence.empty() || shown.detail.empty() ? shown.sentence + shown.detail
+                                                              : shown.sentence + "\n\n" + shown.detail;
     view_.SetCaption(caption);
     view_.ShowVerdict(shown);
 }

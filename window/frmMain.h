@@ -36,9 +36,13 @@ public:
     // none, or one longer than `limit` bytes (which it need not copy). It may block while the
     // clipboard's owner does not answer, which is why it is handed to a worker.
     virtual std::function<std::string(std::size_t limit)> ClipboardReader() = 0;
-    // The verdict beside the caption, in the digest box: its colours (VerdictBackground) and its
-    // tooltip; a verdict of kNone gives the box its normal look again.
+    // The verdict beside the caption, in the digest box: its colours (VerdictBackground), its mark
+    // (MarkFor) named by the sentence, and its tooltip; told to assistive technology too. A verdict
+    // of kNone gives the box its normal look again.
     virtual void ShowVerdict(const ShownVerdict& shown) = 0;
+    // A modal box of information, owned by the window, whose text can be copied; a screen reader
+    // reads it as it opens.
+    virtual void ShowInformation(const std::string& title, const std::string& text) = 0;
     // Keeps the window painted and answering until the job settles: it finishes, or it is
     // cancelled (frmMain cancels it for Escape, the close box or a new name). Meanwhile the window
     // takes no input but those, and `tick` is called every few tens of ms.
@@ -61,6 +65,9 @@ public:
     // "Pellwick – 37%" at most every 100 ms.
     static constexpr auto kQuietPeriod = std::chrono::milliseconds(300);
     static constexpr auto kCaptionInterval = std::chrono::milliseconds(100);
+    // The digest box's menu entry for the verdict's details, and their box's title.
+    static constexpr char kDetailsCommand[] = "Verdict details...";
+    static constexpr char kDetailsTitle[] = "Verdict details";
 
     explicit frmMain(MainView& view) : view_(view) {}
 
@@ -80,6 +87,11 @@ public:
     bool Waiting() const { return running_ != nullptr; }
     void OnEscape();
     bool OnCloseAsked();
+
+    // The verdict's details, all that the tooltip says, for the keyboard (Alt+Enter, the digest
+    // box's menu) and a click on the mark: offered while a tooltip shows and no wait runs.
+    bool DetailsOffered() const { return running_ == nullptr && !details_.empty(); }
+    void OnDetailsAsked();
 
     // The handlers themselves; errors pass to the caller.
     void Form_Load();
@@ -125,6 +137,7 @@ private:
     std::string namedChecksumFile_;    // the checksum file named on the command line or dropped
     std::string digestShown_;          // what the program last put in the digest box
     bool verdictShown_ = false;        // a caption, colour or tooltip of a verdict shows
+    std::string details_;              // the text of the details' box; "" when there are none
 };
 
 // True when the name's last seven characters are ".tar.gz" in any letter case: no other character

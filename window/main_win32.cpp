@@ -52,6 +52,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (mainWindow.TakeDetailsKey(message)) continue;
         // Tab and Shift+Tab through the controls, as in a dialog.
         if (::IsDialogMessageW(mainWindow.Handle(), &message)) continue;
         ::TranslateMessage(&message);

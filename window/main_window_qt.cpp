@@ -1,5 +1,6 @@
 #include "window/main_window_qt.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -74,6 +75,7 @@ MainWindow::MainWindow()
       Label1_(new QLabel(tr("MD5:"), this)),
       lblFile_(new QLabel(tr("File:"), this)),
       form_(*this) {
+    SetUpVerdict();  // first: it tells Qt what the window is before anything asks
     setObjectName("frmMain");
     setWindowTitle(frmMain::kCaption);
     // Qt takes a tool window for a helper that closing does not end; this one is the program.
@@ -171,6 +173,9 @@ void MainWindow::ShowError(const std::string& message) {
 
 void MainWindow::SetCaption(const std::string& text) {
     setWindowTitle(QString::fromStdString(text));
+    // Qt tells assistive technology nothing of a new title by itself.
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
 }
 
 std::function<std::string(std::size_t limit)> MainWindow::ClipboardReader() {
@@ -190,32 +195,8 @@ std::function<std::string(std::size_t limit)> MainWindow::ClipboardReader() {
     };
 }
 
-void MainWindow::ShowVerdict(const ShownVerdict& shown) {
-    verdict_ = shown.verdict;
-    ColourDigestBox();
-    txtMD5_->setToolTip(QString::fromStdString(shown.detail));
-    txtMD5_->setAccessibleDescription(QString::fromStdString(shown.detail));
-}
-
 void MainWindow::CloseLater() {
     QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
-}
-
-void MainWindow::SetHighContrast(bool on) {
-    highContrast_ = on;
-    ColourDigestBox();
-}
-
-void MainWindow::ColourDigestBox() {
-    const std::optional<unsigned> background = VerdictBackground(verdict_, highContrast_);
-    if (!background) {
-        txtMD5_->setPalette(QPalette());  // nothing set: the system's colours again
-        return;
-    }
-    QPalette palette = txtMD5_->palette();
-    palette.setColor(QPalette::Base, QColor(*background));
-    palette.setColor(QPalette::Text, Qt::black);  // legible on the light tint under a dark theme too
-    txtMD5_->setPalette(palette);
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -276,6 +257,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // In high contrast the mark takes the box's text colour, also when a new theme changes it.
+    if (watched == txtMD5_ && event->type() == QEvent::PaletteChange) ShowMark();
     if (waiting_ && form_.Waiting()) {
         // A wait takes no input but Escape, which cancels it (and the close box, which is no event here).
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

@@ -5,6 +5,7 @@
 
 #include "window/frmMain.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -27,6 +28,7 @@ public:
     void WaitFor(runtime::Job& job, const std::function<void()>& tick) override;
     std::function<std::string(std::size_t limit)> ClipboardReader() override;
     void ShowVerdict(const ShownVerdict& shown) override;
+    void ShowInformation(const std::string& title, const std::string& text) override;
     void CloseLater() override;
 
     // The command line's arguments (without the program's name), after start-up.
@@ -47,16 +49,23 @@ protected:
 private:
     void PlaceControls();
     bool TakeDroppedFile(QDropEvent* event);
-    void ColourDigestBox();
+    // The verdict's parts (verdict_qt.cpp): the mark, its keys and menu, made once; its look for
+    // the verdict and the contrast in force; the digest box's menu; what screen readers are told.
+    void SetUpVerdict();
+    void ShowVerdictLook();
+    void ShowMark();
+    void ShowDigestBoxMenu(const QPoint& at);
+    void AnnounceVerdict(const QString& sentence);
 
     QPushButton* cmdFindFileName_;
     QLineEdit* txtFileName_;
     QLineEdit* txtMD5_;
     QLabel* Label1_;
     QLabel* lblFile_;
+    QAction* verdictMark_ = nullptr;  // the digest box's trailing action: the mark
     bool waiting_ = false;
     verify::Verdict verdict_ = verify::Verdict::kNone;
-    bool highContrast_ = false;
+    bool highContrast_ = HighContrastForced();
     frmMain form_;
 };
 

@@ -103,7 +103,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETTINGCHANGE:
         case WM_SYSCOLORCHANGE:
             // High contrast may have come or gone.
-            ::InvalidateRect(Control(kIdMD5), nullptr, TRUE);
+            ::RedrawWindow(Control(kIdMD5), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             break;
         case WM_DESTROY:
             ::PostQuitMessage(0);
@@ -119,6 +119,7 @@ bool MainWindow::OnCreate() {
         const bool isEdit = c.id == kIdFileName || c.id == kIdMD5;
         DWORD style = WS_CHILD | WS_VISIBLE;
         if (isEdit) style |= WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+        if (c.id == kIdMD5) style |= WS_CLIPCHILDREN;  // the verdict's mark inside
         if (c.id == kIdFindFileName) style |= WS_TABSTOP | BS_PUSHBUTTON;
         if (c.id == kIdLabelFile || c.id == kIdLabel1) style |= SS_LEFT | SS_NOPREFIX;
         const HWND control =
@@ -127,6 +128,7 @@ bool MainWindow::OnCreate() {
         if (control == nullptr) return false;
         if (isEdit) ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no limit but the system's
     }
+    if (!CreateVerdictMark()) return false;  // before the layout places it
     Layout(DpiOf(hwnd_));
     ::DragAcceptFiles(hwnd_, TRUE);
     return CreateVerdictTip();
@@ -258,8 +260,15 @@ void MainWindow::ShowError(const std::string& message) {
     ::MessageBoxW(hwnd_, Wide(message).c_str(), Wide(frmMain::kCaption).c_str(), MB_OK | MB_ICONERROR);
 }
 
+void MainWindow::ShowInformation(const std::string& title, const std::string& text) {
+    // The system's box: Windows copies its text on Ctrl+C (Wine's does not).
+    ::MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
 void MainWindow::SetCaption(const std::string& text) {
     ::SetWindowTextW(hwnd_, Wide(text).c_str());
+    // Windows tells WinEvent listeners of the new name by itself (so they hear it twice); Wine does not.
+    ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd_, OBJID_WINDOW, CHILDID_SELF);
 }
 
 void MainWindow::SetBusy(bool busy) {

@@ -38,10 +38,15 @@ public:
     void WaitFor(runtime::Job& job, const std::function<void()>& tick) override;
     std::function<std::string(std::size_t limit)> ClipboardReader() override;
     void ShowVerdict(const ShownVerdict& shown) override;
+    void ShowInformation(const std::string& title, const std::string& text) override;
     void CloseLater() override;
 
     // The command line's arguments (without the program's name), after start-up.
     void OpenArguments(const std::vector<std::string>& arguments) { form_.OnArguments(arguments); }
+    // Alt+Enter in either box asks for the verdict's details: taken from the message loop before
+    // the dialog keys, and never translated, since its WM_SYSCHAR would ask the window's menu for
+    // a '\r' and beep. True when it was that key.
+    bool TakeDetailsKey(const MSG& message);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -59,7 +64,16 @@ private:
     bool TakeDuringWait(const MSG& message);
     // The digest box's colours for the verdict shown (verdict_win32.cpp); null for the system's.
     HBRUSH OnCtlColorEdit(HDC dc, HWND control);
+    HBRUSH TintBrush(unsigned rgb);  // made once per verdict: ShowVerdict drops it for another
     bool CreateVerdictTip();
+    // The digest box's own part (digest_box_win32.cpp): the mark, a child at its right end kept
+    // clear of the text by a margin, and the box's menu with the verdict's details.
+    bool CreateVerdictMark();
+    static LRESULT CALLBACK DigestBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self);
+    void PlaceVerdictMark();
+    void DrawVerdictMark(const DRAWITEMSTRUCT& item);
+    void ShowDigestBoxMenu(LPARAM where);
 
     void Layout(UINT dpi);
     HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }

@@ -1,8 +1,12 @@
-// The verdict on the digest box: its colours, its tooltip, and the clipboard it may come from.
+// The verdict on the digest box: its colours, its mark, its tooltip, what screen readers are told,
+// and the clipboard it may come from.
 #include <algorithm>
+#include <cmath>
 #include <cwchar>
 #include <optional>
+#include <vector>
 
+#include "window/announce_win32.h"
 #include "window/controls_win32.h"
 #include "window/main_window_win32.h"
 
@@ -18,7 +22,10 @@ namespace {
 using runtime::win32::Narrow;
 using runtime::win32::Wide;
 
+using UniquePen = runtime::UniqueResource<HPEN, &::DeleteObject>;
+
 bool HighContrastOn() {
+    if (HighContrastForced()) return true;
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof contrast;
     return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
@@ -41,15 +48,41 @@ bool MainWindow::CreateVerdictTip() {
     return true;
 }
 
+HBRUSH MainWindow::TintBrush(unsigned rgb) {
+    if (!verdictBrush_) verdictBrush_.Reset(::CreateSolidBrush(ColourOf(rgb)));
+    return verdictBrush_.Get();
+}
+
 HBRUSH MainWindow::OnCtlColorEdit(HDC dc, HWND control) {
     if (control != Control(kIdMD5)) return nullptr;
     const std::optional<unsigned> rgb = VerdictBackground(verdict_, HighContrastOn());
     if (!rgb) return nullptr;
-    const COLORREF background = ColourOf(*rgb);
-    if (!verdictBrush_) verdictBrush_.Reset(::CreateSolidBrush(background));
-    ::SetBkColor(dc, background);
+    ::SetBkColor(dc, ColourOf(*rgb));
     ::SetTextColor(dc, RGB(0, 0, 0));  // legible on the light tint whatever the text colour is
-    return verdictBrush_.Get();
+    return TintBrush(*rgb);
+}
+
+void MainWindow::DrawVerdictMark(const DRAWITEMSTRUCT& item) {
+    const bool highContrast = HighContrastOn();
+    const std::optional<unsigned> rgb = VerdictBackground(verdict_, highContrast);
+    ::FillRect(item.hDC, &item.rcItem, rgb ? TintBrush(*rgb) : ::GetSysColorBrush(COLOR_WINDOW));
+    const VerdictMark mark = MarkFor(verdict_, highContrast);
+    if (mark.strokes.empty()) return;
+    const RECT& r = item.rcItem;
+    const LONG side = std::min(r.right - r.left, r.bottom - r.top);
+    const LONG left = r.left + (r.right - r.left - side) / 2, top = r.top + (r.bottom - r.top - side) / 2;
+    const COLORREF colour = mark.colour ? ColourOf(*mark.colour) : ::GetSysColor(COLOR_WINDOWTEXT);
+    const UniquePen pen(::CreatePen(PS_SOLID, std::max(1L, std::lround(mark.penWidth * side)), colour));
+    if (!pen) return;
+    const HGDIOBJ previous = ::SelectObject(item.hDC, pen.Get());
+    const runtime::ScopeGuard restore([&] { ::SelectObject(item.hDC, previous); });
+    for (const auto& stroke : mark.strokes) {
+        std::vector<POINT> points;
+        points.reserve(stroke.size());
+        for (const MarkPoint& p : stroke)
+            points.push_back({left + std::lround(p.x * side), top + std::lround(p.y * side)});
+        ::Polyline(item.hDC, points.data(), static_cast<int>(points.size()));
+    }
 }
 
 void MainWindow::ShowVerdict(const ShownVerdict& shown) {
@@ -57,6 +90,11 @@ void MainWindow::ShowVerdict(const ShownVerdict& shown) {
     verdict_ = shown.verdict;
     const HWND digestBox = Control(kIdMD5);
     ::InvalidateRect(digestBox, nullptr, TRUE);
+    const HWND mark = ::GetDlgItem(digestBox, kIdVerdictMark);
+    ::SetWindowTextW(mark, Wide(shown.sentence).c_str());  // its accessible name
+    ::ShowWindow(mark, shown.verdict == verify::Verdict::kNone ? SW_HIDE : SW_SHOWNA);
+    ::InvalidateRect(mark, nullptr, TRUE);
+    if (!shown.sentence.empty()) Announce(hwnd_, shown.sentence);
 
     std::wstring text = Wide(shown.detail);
     TOOLINFOW tool{};

@@ -23,14 +23,15 @@ fi
 
 source "$(dirname "$0")/x_server.sh"
 trap 'stop_x_server; rm -rf "$work"' EXIT
-start_x_server "$work" 520x120x24
+scale=${QT_SCALE_FACTOR:-1}  # the picture and its title scaled too
+start_x_server "$work" $((520 * scale))x$((120 * scale))x24
 
 HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work "$program" "${arguments[@]}" &
 pid=$!
 window=
 for _ in $(seq 100); do
   window=$(xwininfo -root -tree 2>/dev/null | awk '/"Pellwick/ {print $1; exit}')
-  [ -n "$window" ] && break
+  [ -n "$window" ] && { [ -z "$verdict" ] || xprop -id "$window" _NET_WM_NAME | grep -qi match; } && break
   sleep 0.1
 done
 sleep 0.5
@@ -40,8 +41,9 @@ kill $pid 2>/dev/null || true
 [ -n "$window" ] || { echo "the window never appeared"; exit 1; }
 [ -s "$out" ] || { echo "no screenshot taken"; exit 1; }
 if [ -n "$verdict" ]; then
-  convert "$out" -crop 500x64+0+0 +repage -background '#d6d6d6' -gravity north -splice 0x22 \
-    -font DejaVu-Sans -pointsize 13 -fill black -annotate +0+3 "$(cat "$out.title")" "$out"
+  convert "$out" -crop $((500 * scale))x$((64 * scale))+0+0 +repage -background '#d6d6d6' -gravity north \
+    -splice 0x$((22 * scale)) -font DejaVu-Sans -pointsize $((13 * scale)) -fill black -annotate +0+$((3 * scale)) \
+    "$(cat "$out.title")" "$out"
 fi
 rm -f "$out.title"
 echo "screenshot: $out"

@@ -51,6 +51,9 @@ public:
         sentence = shown.sentence;
         detail = shown.detail;
     }
+    void ShowInformation(const std::string& title, const std::string& text) override {
+        information.push_back(title + ": " + text);
+    }
     void CloseLater() override { ++closes; }
     void SetBusy(bool busy) override {
         busyDepth += busy ? 1 : -1;
@@ -80,6 +83,7 @@ public:
     std::string browseResult;  // what the next browse dialog answers; "" is Cancel
     std::vector<BrowseCall> browseCalls;
     std::vector<std::string> errors;
+    std::vector<std::string> information;                 // "title: text" of each box of information shown
     std::function<bool(const runtime::Job&)> cancelWhen;  // polled every 5 ms of a wait; true is Escape
     std::vector<std::string> progressCaptions;
     int waits = 0;

@@ -51,9 +51,10 @@ void ExpectVerdict(const App& app, const std::wstring& caption) {
     RECT box{};  // its background, right of the digits
     ::GetWindowRect(app.DigestBox(), &box);
     ::MapWindowPoints(nullptr, app.Window(), reinterpret_cast<POINT*>(&box), 2);
+    const int mark = HIWORD(::SendMessageW(app.DigestBox(), EM_GETMARGINS, 0, 0));
     EXPECT_TRUE(WaitFor(
         [&] {
-            return ScreenColourAt(app.Window(), {box.right - 8, (box.top + box.bottom) / 2}) == expected;
+            return ScreenColourAt(app.Window(), {box.right - mark - 8, (box.top + box.bottom) / 2}) == expected;
         },
         std::chrono::seconds(2)));
     EXPECT_EQ(app.DigestTip().find(Wide(kDigest.substr(0, 31))) != std::wstring::npos, !none)
