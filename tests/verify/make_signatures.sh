@@ -28,7 +28,9 @@ oracle() {
   esac
 }
 row() {  # row <folder> <package> <signature> [<data>]
-  printf '%s\t%s\t%s\n' "$out/$1" "$2" "$(oracle "$1" "${@:3}")" >> "$out/signatures.txt"
+  local said
+  said=$(oracle "$1" "${@:3}")
+  printf '%s\t%s\t%s\n' "$out/$1" "$2" "$said" >> "$out/signatures.txt"
 }
 folder() {  # folder <name>: a folder of its own with foo.tar.gz in it
   mkdir -p "$out/$1"
@@ -36,56 +38,40 @@ folder() {  # folder <name>: a folder of its own with foo.tar.gz in it
   cd "$out/$1"
 }
 
-folder detached-asc
-sha256sum foo.tar.gz > SHA256SUMS
-g "$signer" --armor --detach-sign --output SHA256SUMS.asc SHA256SUMS
-row detached-asc foo.tar.gz SHA256SUMS.asc SHA256SUMS
-
-folder detached-sig
-sha256sum foo.tar.gz > SHA256SUMS
-g "$signer" --detach-sign --output SHA256SUMS.sig SHA256SUMS
-row detached-sig foo.tar.gz SHA256SUMS.sig SHA256SUMS
-
-# Linux Mint's: a binary signature named .gpg.
-folder detached-gpg
-sha256sum foo.tar.gz > sha256sum.txt
-g "$signer" --detach-sign --output sha256sum.txt.gpg sha256sum.txt
-row detached-gpg foo.tar.gz sha256sum.txt.gpg sha256sum.txt
-
+# listed <folder> <list> <signer> <gpg's options...>: a list of foo.tar.gz's digest, signed
+listed() {
+  folder "$1"
+  sha256sum foo.tar.gz > "$2"
+  g "$3" "${@:4}" "$2"
+  row "$1" foo.tar.gz "${@: -1}" "$2"
+}
+listed detached-asc SHA256SUMS "$signer" --armor --detach-sign --output SHA256SUMS.asc
+listed detached-sig SHA256SUMS "$signer" --detach-sign --output SHA256SUMS.sig
+listed detached-gpg sha256sum.txt "$signer" --detach-sign --output sha256sum.txt.gpg  # Linux Mint's
+listed unknown-signer SHA256SUMS "$stranger" --armor --detach-sign --output SHA256SUMS.asc
 folder changed-after-signing
 sha256sum foo.tar.gz > SHA256SUMS
 g "$signer" --armor --detach-sign --output SHA256SUMS.asc SHA256SUMS
 echo '# a line added since' >> SHA256SUMS
 row changed-after-signing foo.tar.gz SHA256SUMS.asc SHA256SUMS
 
-folder unknown-signer
-sha256sum foo.tar.gz > SHA256SUMS
-g "$stranger" --armor --detach-sign --output SHA256SUMS.asc SHA256SUMS
-row unknown-signer foo.tar.gz SHA256SUMS.asc SHA256SUMS
-
 folder clearsigned
 sha256sum foo.tar.gz | g "$signer" --clearsign --output CHECKSUM
 row clearsigned foo.tar.gz CHECKSUM
-
 # Text after the signature: unsigned, it counts for nothing, whatever digest it gives.
 folder clearsigned-text-after
 sha256sum foo.tar.gz | g "$signer" --clearsign --output CHECKSUM
 printf '%064d  foo.tar.gz\n' 0 >> CHECKSUM
 row clearsigned-text-after foo.tar.gz CHECKSUM
 
-# The package's own signature, as GNU ships its tarballs.
-folder package-sig
-g "$signer" --detach-sign --output foo.tar.gz.sig foo.tar.gz
-row package-sig foo.tar.gz foo.tar.gz.sig foo.tar.gz
-
-folder package-sig-changed
-g "$signer" --detach-sign --output foo.tar.gz.sig foo.tar.gz
-echo 'changed' >> foo.tar.gz
-row package-sig-changed foo.tar.gz foo.tar.gz.sig foo.tar.gz
-
-folder package-asc-unknown
-g "$stranger" --armor --detach-sign --output foo.tar.gz.asc foo.tar.gz
-row package-asc-unknown foo.tar.gz foo.tar.gz.asc foo.tar.gz
+# The package's own signature, as GNU ships its tarballs: good, changed since, by a stranger.
+for case in package-sig:signer:.sig package-sig-changed:signer:.sig package-asc-unknown:stranger:.asc; do
+  IFS=: read -r name who extension <<<"$case"
+  folder "$name"
+  g "${!who}" --armor --detach-sign --output "foo.tar.gz$extension" foo.tar.gz
+  [ "$name" != package-sig-changed ] || echo 'changed' >> foo.tar.gz
+  row "$name" foo.tar.gz "foo.tar.gz$extension" foo.tar.gz
+done
 
 # hello's .dsc, signed by its Debian maintainer, whose key Debian's keyring holds.
 mkdir "$out/dsc"

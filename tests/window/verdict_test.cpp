@@ -220,31 +220,6 @@ TEST_F(VerdictTest, AtMostSixtyFourChecksumFilesAreReadAndThePackagesOwnAreAmong
     EXPECT_EQ(view.detail.find("p69"), std::string::npos) << view.detail;
 }
 
-// The publisher's signature beside a list, checked against the keyring in the person's GnuPG home
-// (tests/verify/signatures_test.cpp has every kind of signature).
-TEST_F(VerdictTest, AListsSignatureIsCheckedAgainstThePersonsOwnKeyring) {
-    const char* list = std::getenv("PELLWICK_SIGNATURES");
-    ASSERT_NE(list, nullptr) << "ctest makes the signatures first";
-    const std::string fixture = std::string(list).substr(0, std::string(list).rfind('/'));
-    const std::string package =
-        Package({{"SHA256SUMS", testsupport::ReadFile(fixture + "/detached-asc/SHA256SUMS")},
-                 {"SHA256SUMS.asc", testsupport::ReadFile(fixture + "/detached-asc/SHA256SUMS.asc")}});
-    testsupport::WriteFile(package, testsupport::ReadFile(fixture + "/detached-asc/foo.tar.gz"));
-    for (const bool keyring : {false, true}) {
-        const testsupport::Sandbox home;
-        ::unsetenv("GNUPGHOME");
-        if (keyring) {
-            ::mkdir((home.Home() + "/.gnupg").c_str(), 0700);
-            testsupport::WriteFile(home.Home() + "/.gnupg/pubring.kbx",
-                                   testsupport::ReadFile(fixture + "/person/pubring.kbx"));
-        }
-        FakeView view;
-        view.SetFileNameText(package);
-        EXPECT_EQ(view.caption,
-                  kMatches + "SHA256SUMS (SHA-256, " + (keyring ? "signed by Pellwick Signer)" : "unknown signer)"));
-    }
-}
-
 TEST_F(VerdictTest, CommandLineAndDropsTakeChecksumFilesAndPackages) {
     const std::string package = Package({{"bar.tar.gz", "bar"},
                                          {"pkg.tgz", "tgz"},
