@@ -325,7 +325,7 @@ std::optional<Source> ReadChecksumFile(const std::string& path, const std::strin
         return std::nullopt;
     }
     // Only the signature that covers what counts: a well-formed message's own, else the one beside.
-    if (text.Signed()) {
+    if (text.Signed() && clearsigned) {
         source.signature = clearsigned->Check();
     } else if (detached) {
         source.signature = detached->Check();

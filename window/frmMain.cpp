@@ -254,9 +254,7 @@ void frmMain::txtFileName_Change() {
     // Made here, so that provisioning fails as it always has; shared with the worker, which
     // may outlive this handler when the person gives up on it.
     const auto md5 = std::make_shared<const digest::clsMD5>();
-    // The sources come first, each within a time limit (they may lie on a slow share, the
-    // clipboard's owner may not answer), so that the package is read once for every digest they
-    // ask for.
+    // Checked on a worker (check_package.h): the sources within their time, then one read.
     verify::SourcesRequest request{text, *found, namedChecksumFile_, view_.ClipboardReader(), {}};
     Task<verify::Judgement> digest([md5, request](Job::Control& control) mutable {
         // The person's keyrings may be on a share too: looked for here, on the worker.
