@@ -139,13 +139,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(entries.size() == 1 && entries[0].algorithm == algorithm && entries[0].digest == upper);
         };
         expect(Read(line + "\n", 1 + data[1] % 13, name));
-        // Clearsigned, with "- " before a line that starts with a dash.
-        bool isSigned = false;
-        const std::string armoured = "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n" +
-                                     std::string(line.starts_with('-') ? "- " : "") + line +
-                                     "\n-----BEGIN PGP SIGNATURE-----\n\niQE=\n-----END PGP SIGNATURE-----\n";
-        expect(Read(armoured, 1 + data[1] % 7, name, &isSigned));
-        Check(isSigned);
+        // Clearsigned, with "- " before a line that starts with a dash; GnuPG drops the blanks at a
+        // signed line's end, so a name that ends in them reads back as another.
+        if (!line.ends_with(' ') && !line.ends_with('\t')) {
+            bool isSigned = false;
+            const std::string armoured = "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n" +
+                                         std::string(line.starts_with('-') ? "- " : "") + line +
+                                         "\n-----BEGIN PGP SIGNATURE-----\n\niQE=\n-----END PGP SIGNATURE-----\n";
+            expect(Read(armoured, 1 + data[1] % 7, name, &isSigned));
+            Check(isSigned);
+        }
         if (runtime::Utf16ToUtf8(runtime::Utf8ToUtf16(name)) == name) expect(Read(Utf16Le(line + "\r\n"), 3, name));
     }
     return 0;
