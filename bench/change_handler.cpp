@@ -183,27 +183,17 @@ int main(int argc, char** argv) {
         gListed.push_back({l.label, package, mirror + "/MD5SUMS", {}});
     }
     // The first list again, signed by a key of a throwaway home, which the keyring holds.
-    const std::string signedMirror = scratch / "1 MiB, signed", gnupg = scratch / "gnupg";
-    if (::mkdir(signedMirror.c_str(), 0755) != 0 || ::mkdir(gnupg.c_str(), 0700) != 0) return 1;
-    const std::string signedPackage = signedMirror + "/project-1.0.tar.gz";
+    const testsupport::ThrowawaySigner signer;
+    const std::string signedMirror = scratch / "1 MiB, signed", signedPackage = signedMirror + "/project-1.0.tar.gz";
+    if (::mkdir(signedMirror.c_str(), 0755) != 0) return 1;
     testsupport::WriteFile(signedPackage, testsupport::ReadFile(gListed[0].package));
     testsupport::WriteFile(signedMirror + "/MD5SUMS", testsupport::ReadFile(gListed[0].list));
-    const auto gpg = [&gnupg](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"gpg", "--homedir", gnupg, "--batch", "--quiet", "--yes", "--passphrase",
-                                             "", "--pinentry-mode", "loopback"});
-        return testsupport::Run(arguments).exitCode == 0;
-    };
-    if (!gpg({"--quick-gen-key", "Bench Signer <bench@pellwick.invalid>", "ed25519", "sign", "never"}) ||
-        !gpg({"--armor", "--detach-sign", "--output", signedMirror + "/MD5SUMS.asc", signedMirror + "/MD5SUMS"}) ||
-        !gpg({"--output", scratch / "keyring.gpg", "--export"})) {
-        std::fprintf(stderr, "gpg could not sign the list\n");
+    if (!signer.Gpg(
+            {"--armor", "--detach-sign", "--output", signedMirror + "/MD5SUMS.asc", signedMirror + "/MD5SUMS"})) {
         return 1;
     }
-    testsupport::Run({"gpgconf", "--homedir", gnupg, "--kill", "all"});
-    gListed.push_back({"1 MiB, signed",
-                       signedPackage,
-                       signedMirror + "/MD5SUMS",
-                       {runtime::GpgvProgram(), {scratch / "keyring.gpg"}}});
+    gListed.push_back(
+        {"1 MiB, signed", signedPackage, signedMirror + "/MD5SUMS", {runtime::GpgvProgram(), {signer.Keyring()}}});
 
     std::printf("machine: %s\n", testsupport::MachineSummary().c_str());
     std::fflush(stdout);

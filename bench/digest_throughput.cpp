@@ -108,22 +108,14 @@ void ReportSha(const std::string& file, const Options& options) {
 
 // What the package's own signature adds to its digest, a ratio of median times: signed by a key of
 // a throwaway home, checked against a keyring that holds it.
-void ReportSignature(const testsupport::TempDir& scratch, const std::string& file, const Options& options) {
-    const std::string gnupg = scratch / "gnupg", signature = file + ".sig", keyring = scratch / "keyring.gpg";
-    testsupport::Run({"mkdir", "-m", "700", gnupg});
-    const auto gpg = [&gnupg](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"gpg", "--homedir", gnupg, "--batch", "--quiet", "--yes", "--passphrase",
-                                             "", "--pinentry-mode", "loopback"});
-        if (testsupport::Run(arguments).exitCode != 0) throw std::runtime_error("gpg failed: " + arguments[10]);
-    };
-    gpg({"--quick-gen-key", "Bench Signer <bench@pellwick.invalid>", "ed25519", "sign", "never"});
-    gpg({"--detach-sign", "--output", signature, file});
-    gpg({"--output", keyring, "--export"});
-    testsupport::Run({"gpgconf", "--homedir", gnupg, "--kill", "all"});
+void ReportSignature(const std::string& file, const Options& options) {
+    const testsupport::ThrowawaySigner signer;
+    const std::string signature = file + ".sig";
+    if (!signer.Gpg({"--detach-sign", "--output", signature, file})) throw std::runtime_error("gpg could not sign");
     const std::string md5 = testsupport::AsciiUpper(testsupport::Md5sumOf(file));
     std::vector<Timed> timed = {
         {"md5 alone", {options.program, file}, md5, {}, {}},
-        {"md5+signature", {options.program, "--signature", signature, keyring, file}, md5, {}, {}}};
+        {"md5+signature", {options.program, "--signature", signature, signer.Keyring(), file}, md5, {}, {}}};
     RunAlternately(timed, options.runs);
     std::printf("\n%llu MiB file in the page cache, median of %d runs each\n",
                 static_cast<unsigned long long>(options.mib), options.runs);
@@ -147,7 +139,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (options.signature) {
-            ReportSignature(scratch, file, options);
+            ReportSignature(file, options);
             return 0;
         }
         std::string agreed = testsupport::AsciiUpper(testsupport::Md5sumOf(file));

@@ -14,7 +14,7 @@
 namespace {
 
 double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
     return values[values.size() / 2];
 }
 

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -158,6 +159,24 @@ std::string SumOf(const std::string& tool, const std::string& path) {
 
 std::string Md5sumOf(const std::string& path) {
     return SumOf("md5sum", path);
+}
+
+ThrowawaySigner::ThrowawaySigner() : keyring_(home_ / "keyring.gpg") {
+    ::chmod(home_.Path().c_str(), 0700);
+    if (!Gpg({"--quick-gen-key", "Pellwick Test <test@pellwick.invalid>", "ed25519", "sign", "never"}) ||
+        !Gpg({"--output", keyring_, "--export"})) {
+        throw std::runtime_error("gpg could not make a key");
+    }
+}
+
+ThrowawaySigner::~ThrowawaySigner() {
+    Run({"gpgconf", "--homedir", home_.Path(), "--kill", "all"});  // its agent, started by the signing
+}
+
+bool ThrowawaySigner::Gpg(std::vector<std::string> arguments, const std::string& workingDir) const {
+    arguments.insert(arguments.begin(), {"gpg", "--homedir", home_.Path(), "--batch", "--quiet", "--yes",
+                                         "--passphrase", "", "--pinentry-mode", "loopback"});
+    return Run(arguments, {.workingDir = workingDir}).exitCode == 0;
 }
 
 }  // namespace testsupport

@@ -99,6 +99,23 @@ void Stop(pid_t pid);
 
 bool RunningAsRoot();
 
+// A GnuPG home of its own with one signing key, for as long as it lives: gpg run in it (false when
+// gpg fails), and the key exported to a keyring file that gpgv takes.
+class ThrowawaySigner {
+public:
+    ThrowawaySigner();
+    ~ThrowawaySigner();
+    ThrowawaySigner(const ThrowawaySigner&) = delete;
+    ThrowawaySigner& operator=(const ThrowawaySigner&) = delete;
+    bool Gpg(std::vector<std::string> arguments, const std::string& workingDir = "") const;
+    const std::string& Home() const { return home_.Path(); }
+    const std::string& Keyring() const { return keyring_; }
+
+private:
+    TempDir home_{"pellwick-gnupg"};
+    std::string keyring_;
+};
+
 // While alive, a root process acts as the user "nobody", so that permission bits bind it.
 class Unprivileged {
 public:

@@ -167,37 +167,21 @@ TEST(ReferenceToolAgreementTest, EveryLineCountsForThePackageExactlyWhenTheToolC
     EXPECT_EQ(PellwickVerdict(list, package, {digest, {}, {}, 5}), Verdict::kMatch);
 }
 
-// A throwaway GnuPG home with a key that signs, for as long as the test runs.
-class GnupgHome {
-public:
-    GnupgHome() {
-        ::chmod(dir_.Path().c_str(), 0700);
-        Gpg({"--quick-gen-key", "Pellwick Test <test@pellwick.invalid>", "ed25519", "sign", "never"});
-    }
-    testsupport::ProcessResult Gpg(std::vector<std::string> arguments, const std::string& workingDir = "") const {
-        arguments.insert(arguments.begin(), {"gpg", "--batch", "--quiet", "--passphrase", "", "--pinentry-mode",
-                                             "loopback", "--homedir", dir_.Path()});
-        return testsupport::Run(arguments, {.workingDir = workingDir});
-    }
-    // What sha256sum -c makes of the signed text as GnuPG gives it back.
-    Verdict DecryptedVerdict(const std::string& folder, const std::string& file) const {
-        return VerdictOfOutput(testsupport::Run({"sh", "-c",
-                                                 "gpg --batch --homedir \"$0\" --decrypt \"$1\" 2>/dev/null | "
-                                                 "sha256sum -c - 2>&1",
-                                                 dir_.Path(), file},
-                                                {.workingDir = folder})
-                                   .output);
-    }
-
-private:
-    testsupport::TempDir dir_{"pellwick-gnupg"};
-};
+// What sha256sum -c makes of the signed text as GnuPG gives it back.
+Verdict DecryptedVerdict(const testsupport::ThrowawaySigner& gnupg, const std::string& folder,
+                         const std::string& file) {
+    return VerdictOfOutput(
+        testsupport::Run({"sh", "-c", "gpg --batch --homedir \"$0\" --decrypt \"$1\" 2>/dev/null | sha256sum -c - 2>&1",
+                          gnupg.Home(), file},
+                         {.workingDir = folder})
+            .output);
+}
 
 // Text around a clearsigned list, before it, after it, and trailing blanks on its lines: only its
 // signed text counts, as GnuPG gives it back.
 TEST(ReferenceToolAgreementTest, AClearsignedListCountsForItsSignedTextAsGnupgReadsIt) {
     const testsupport::TempDir dir;
-    const GnupgHome gnupg;
+    const testsupport::ThrowawaySigner gnupg;
     const std::string package = dir / "foo.tar.gz", list = dir / "CHECKSUM";
     testsupport::WriteFile(package, "hello");
     const std::string digest = testsupport::SumOf("sha256sum", package);
@@ -221,11 +205,11 @@ TEST(ReferenceToolAgreementTest, AClearsignedListCountsForItsSignedTextAsGnupgRe
             SCOPED_TRACE(fill(row.before + "|" + row.body + "|" + row.after));
             testsupport::WriteFile(dir / "body", fill(row.body));
             ::unlink((dir / "signed").c_str());
-            ASSERT_EQ(gnupg.Gpg({row.option, "--clearsign", "--output", "signed", "body"}, dir.Path()).exitCode, 0);
+            ASSERT_TRUE(gnupg.Gpg({row.option, "--clearsign", "--output", "signed", "body"}, dir.Path()));
             testsupport::WriteFile(list, fill(row.before) + testsupport::ReadFile(dir / "signed") + fill(row.after));
             const auto source = verify::ReadChecksumFile(list, package, "foo.tar.gz", nullptr);
             EXPECT_EQ(verify::Judge(computed, source ? std::vector{*source} : std::vector<verify::Source>{}).verdict,
-                      gnupg.DecryptedVerdict(dir.Path(), "CHECKSUM"));
+                      DecryptedVerdict(gnupg, dir.Path(), "CHECKSUM"));
             const bool outside = !runtime::Trimmed(row.before + row.after).empty();
             const auto notes = source ? source->notes : std::vector<std::string>{};
             EXPECT_EQ(std::count_if(notes.begin(), notes.end(),
@@ -240,7 +224,6 @@ TEST(ReferenceToolAgreementTest, AClearsignedListCountsForItsSignedTextAsGnupgRe
 // name says SHA-1.
 TEST(ReferenceToolAgreementTest, AGnupgBlockCountsForTheAlgorithmItsFileNameGives) {
     const testsupport::TempDir dir;
-    const GnupgHome gnupg;
     const std::string package = dir / "foo.tar.gz";
     testsupport::WriteFile(package, "hello");
     digest::FileDigests computed{testsupport::Md5sumOf(package), {}, {}, 5};
@@ -264,7 +247,7 @@ TEST(ReferenceToolAgreementTest, AGnupgBlockCountsForTheAlgorithmItsFileNameGive
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.made) + " in " + row.file);
-        const auto made = gnupg.Gpg({"--print-md", row.made, "foo.tar.gz"}, dir.Path());
+        const auto made = testsupport::Run({"gpg", "--print-md", row.made, "foo.tar.gz"}, {.workingDir = dir.Path()});
         ASSERT_EQ(made.exitCode, 0);
         const std::string file = dir / row.file;
         testsupport::WriteFile(file, made.output);

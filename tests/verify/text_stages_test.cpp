@@ -72,7 +72,8 @@ TEST(TextStagesTest, TextBecomesLinesThatALongOneDoesNotOverflow) {
     }
 }
 
-// As `gpg --decrypt` gives the text back (the agreement test holds GnuPG itself to it).
+// As `gpg --decrypt` gives the text back: the rows GnuPG itself is not held to in the agreement
+// test (text around the message, trailing blanks, NotDashEscaped and a second message are).
 TEST(TextStagesTest, AClearsignedMessageGivesItsSignedTextWhereverItStands) {
     const std::string begin = "-----BEGIN PGP SIGNED MESSAGE-----", signature = "-----BEGIN PGP SIGNATURE-----",
                       end = "-----END PGP SIGNATURE-----";
@@ -81,10 +82,7 @@ TEST(TextStagesTest, AClearsignedMessageGivesItsSignedTextWhereverItStands) {
         std::vector<std::string> text;
         bool whole, outside;
     } rows[] = {
-        {{begin, "Hash: SHA256", "", "a  ", "- -b", "-c", signature, "", "iQ", end}, {"a", "-b", "-c"}, true, false},
-        {{"", "notes", begin + "  ", "Hash: SHA256", " \t", "a", signature, end, "", "after"}, {"a"}, true, true},
-        {{begin, "Hash: SHA256", "NotDashEscaped: x", "", "- a  ", signature, end}, {"- a  "}, true, false},
-        {{begin, "", "a", signature, end, begin, "", "b", signature, end}, {"a"}, true, true},
+        {{begin, "Hash: SHA256", " \t", "- -b", "-c", signature, "", "iQ", end}, {"-b", "-c"}, true, false},
         {{begin, "Comment: x", "", "a", signature, end}, {}, false, false},  // GnuPG takes no other header
         {{" " + begin, "", "a", signature, end}, {}, false, true},
         {{begin, "Hash: SHA256", "", "a", signature}, {"a"}, false, false},
