@@ -6,7 +6,7 @@ import ctypes, hashlib, os, pathlib, shutil, subprocess, sys, tempfile, time
 
 if "PELLWICK_WORK" not in os.environ:  # Xvfb names its display once it takes connections
     work, (read, write) = tempfile.mkdtemp(), os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp"], pass_fds=(write,))
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp", "-noreset"], pass_fds=(write,))
     os.close(write)
     env = {k: v for k, v in os.environ.items() if k not in ("AT_SPI_BUS_ADDRESS", "DBUS_SESSION_BUS_ADDRESS")}
     env.update(PELLWICK_WORK=work, DISPLAY=":" + os.fdopen(read).readline().strip(), HOME=work,

@@ -28,9 +28,14 @@ start_x_server "$work" $((520 * scale))x$((120 * scale))x24
 
 HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work "$program" "${arguments[@]}" &
 pid=$!
+# The program holds the test's output open: whatever ends this script ends it first.
+trap 'kill $pid 2>/dev/null || true; stop_x_server; rm -rf "$work"' EXIT
 window=
 for _ in $(seq 100); do
-  window=$(xwininfo -root -tree 2>/dev/null | awk '/"Pellwick/ {print $1; exit}')
+  # Read whole, not piped into a reader that stops early: under pipefail the writer's broken
+  # pipe would end the script.
+  xwininfo -root -tree > "$work/tree" 2>/dev/null || true
+  window=$(awk '/"Pellwick/ {print $1; exit}' "$work/tree")
   [ -n "$window" ] && { [ -z "$verdict" ] || xprop -id "$window" _NET_WM_NAME | grep -qi match; } && break
   sleep 0.1
 done

@@ -81,13 +81,14 @@ set -e
 exec_line=$(sed -n '/^\[Desktop Action check\]/,$ s/^Exec=//p' "$menu")
 source "$(dirname "$0")/../gui/x_server.sh"
 start_x_server "$work" 640x480x24
-trap 'stop_x_server; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work PATH=$root/usr/bin:$PATH QT_QPA_PLATFORM=xcb \
   ${exec_line/\%f/$work/release/SHA256SUMS} &
+app=$!  # it holds the test's output open: a failure below must end it too
+trap 'kill $app 2>/dev/null || true; stop_x_server; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 title='"Pellwick – matches SHA256SUMS (SHA-256)"'
 for _ in $(seq 300); do windows=$(LC_ALL=C.UTF-8 xwininfo -root -tree) && grep -qF "$title" <<< "$windows" && break || sleep 0.1; done
 grep -qF "$title" <<< "$windows" || fail "$exec_line gave no window titled $title: $(grep '"Pellwick' <<< "$windows")"
-kill $!
+kill $app
 [ "$(stat -c '%i %Y' "$lib/md5.so")" = "$before" ] || fail "the installed engine was rewritten"
 ls -A "$lib" | sort | tr '\n' ' ' | grep -qx 'md5.so pellwick ' || fail "unexpected files: $(ls -A "$lib")"
 echo "package ok: $(basename "$deb"), lintian, desktop-file-validate and appstreamcli without findings"

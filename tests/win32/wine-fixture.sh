@@ -23,7 +23,7 @@ setup)
   rm -rf "$WINEPREFIX" "$HOME"
   mkdir -p "$state" "$HOME"
   if ! display_alive; then
-    Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+    Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 </dev/null &
     echo $! > "$state/xvfb.pid"
     i=0
     until display_alive; do
