@@ -224,8 +224,9 @@ TEST(ReferenceToolAgreementTest, AClearsignedListCountsForItsSignedTextAsGnupgRe
 // name says SHA-1.
 TEST(ReferenceToolAgreementTest, AGnupgBlockCountsForTheAlgorithmItsFileNameGives) {
     const testsupport::TempDir dir;
-    const std::string package = dir / "foo.tar.gz";
+    const std::string package = dir / "foo.tar.gz", gnupg = dir / "gnupg";
     testsupport::WriteFile(package, "hello");
+    ASSERT_EQ(::mkdir(gnupg.c_str(), 0700), 0);  // gpg makes a home and keyring where it runs, not in ours
     digest::FileDigests computed{testsupport::Md5sumOf(package), {}, {}, 5};
     for (const auto& [tool, algorithm] : {std::pair{"sha1sum", Algorithm::kSha1},
                                           {"sha256sum", Algorithm::kSha256},
@@ -247,7 +248,8 @@ TEST(ReferenceToolAgreementTest, AGnupgBlockCountsForTheAlgorithmItsFileNameGive
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.made) + " in " + row.file);
-        const auto made = testsupport::Run({"gpg", "--print-md", row.made, "foo.tar.gz"}, {.workingDir = dir.Path()});
+        const auto made = testsupport::Run({"gpg", "--homedir", gnupg, "--print-md", row.made, "foo.tar.gz"},
+                                           {.workingDir = dir.Path(), .captureStderr = false});
         ASSERT_EQ(made.exitCode, 0);
         const std::string file = dir / row.file;
         testsupport::WriteFile(file, made.output);
