@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cwchar>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "window/announce_win32.h"
@@ -134,7 +135,13 @@ std::string ReadClipboard(std::size_t limit) {
 }  // namespace
 
 std::function<std::string(std::size_t limit)> MainWindow::ClipboardReader() {
-    return [](std::size_t limit) { return ReadClipboard(limit); };
+    // A thread that touches the clipboard gets an input queue until it ends, and workers live for
+    // good; so the read has a thread of its own, and the queue goes with it.
+    return [](std::size_t limit) {
+        std::string text;
+        std::thread([&text, limit] { text = ReadClipboard(limit); }).join();
+        return text;
+    };
 }
 
 }  // namespace window::win32
