@@ -116,8 +116,9 @@ void MainWindow::ShowVerdict(const ShownVerdict& shown) {
 
 namespace {
 
-// The clipboard's text, opened by this thread alone: a worker's. An owner that renders its text
-// only when asked, and then does not answer, holds up that worker and nothing else.
+// The clipboard's text, opened by this thread alone: one that a worker starts and waits for. An
+// owner that renders its text only when asked, and then does not answer, holds up that worker and
+// nothing else.
 std::string ReadClipboard(std::size_t limit) {
     if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(nullptr)) return "";
     const runtime::ScopeGuard close([] { ::CloseClipboard(); });
